@@ -59,8 +59,10 @@ look_at camera_look_at()
     const double length = std::hypot(level, offset[2]);
     if (level <= 1e-4 * length) {
         // Along the up axis the screen's up tends to the horizontal
-        // direction of the azimuth, turned by the side the eye comes from.
-        const double side = (offset[2] > 0) == (reach * sin_phi >= 0) ? -1 : 1;
+        // direction of the azimuth, turned by the side the eye comes from;
+        // sin(phi) = 0 counts as the side of a small positive phi.
+        const bool ahead = (sin_phi >= 0) == (reach >= 0);
+        const double side = (offset[2] > 0) == ahead ? -1 : 1;
         view.up[0] = side * std::cos(double{theta});
         view.up[1] = side * std::sin(double{theta});
         view.up[2] = 0;

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <vector>
+
+// A real Mesa OpenGL context with no window system: EGL on the surfaceless
+// platform, drawing into a framebuffer object of the given size. The first
+// call creates the context; later calls only replace the framebuffer.
+void use_headless_gl(int width, int height);
+
+// The framebuffer's colours, RGB, rows from the bottom up.
+std::vector<unsigned char> read_rgb(int width, int height);

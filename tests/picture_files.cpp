@@ -1,0 +1,41 @@
+#include "picture_files.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+scratch_directory::scratch_directory() : previous_(std::filesystem::current_path())
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "textures-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+    std::filesystem::current_path(path_);
+}
+
+scratch_directory::~scratch_directory()
+{
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(path_);
+}
+
+void write_file(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::vector<unsigned char> random_bytes(std::size_t count, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::vector<unsigned char> bytes(count);
+    for (unsigned char& b : bytes)
+        b = static_cast<unsigned char>(generator() >> 24);
+    return bytes;
+}
