@@ -18,12 +18,17 @@ void init_viewer()
     glutInitWindowSize(512, 512);
     glutInitWindowPosition(200, 100);
     glutCreateWindow("textures");
+    init_gl_state();
+    glFlush();
+    load_textures();
+}
+
+void init_gl_state()
+{
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_CULL_FACE);
     glClearColor(48 / 255.0f, 96 / 255.0f, 128 / 255.0f, 0.0f);
-    glFlush();
-    load_textures();
 }
 
 void reshape(int width, int height)
