@@ -1,0 +1,282 @@
+#include "picture_files.h"
+#include "scene.h"
+#include "x_session.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <thread>
+
+namespace {
+
+const std::regex frame_line("FPS: ([0-9]+\\.[0-9]{6}|inf)");
+
+bool is_frame_line(const std::string& line)
+{
+    return std::regex_match(line, frame_line);
+}
+
+// Starts the viewer on the shipped picture and waits for its first frame.
+struct started_viewer {
+    viewer_process viewer;
+    explicit started_viewer(std::vector<std::string> arguments = {})
+        : viewer(viewer_process::options{std::move(arguments), "", std::nullopt, true, {}})
+    {
+        viewer.window();
+        const std::optional<std::string> first = viewer.next_line(20s);
+        if (!first || !is_frame_line(*first))
+            ADD_FAILURE() << "no first frame line; standard error: " << viewer.error_output();
+        // An exposure may bring a second frame; let it pass.
+        viewer.lines_within(300ms);
+    }
+};
+
+// Presses keys and expects one frame line for each.
+void press_for_frames(viewer_process& viewer, const std::string& keys, int presses)
+{
+    viewer.keys(keys);
+    for (int i = 0; i < presses; ++i) {
+        const std::optional<std::string> line = viewer.next_line(10s);
+        ASSERT_TRUE(line.has_value()) << "frame " << i << " of " << presses << " missing";
+        ASSERT_TRUE(is_frame_line(*line)) << *line;
+    }
+}
+
+std::string repeat(const std::string& key, int times)
+{
+    std::string keys;
+    for (int i = 0; i < times; ++i)
+        keys += key + " ";
+    return keys;
+}
+
+// The frame on screen must match the model. The last frame line is printed
+// just before the buffers swap, so a mismatch is retried for a moment.
+void expect_frame(viewer_process& viewer, const camera_model& camera, viewport view, double aspect)
+{
+    std::vector<std::string> faults;
+    int checked = 0;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const image frame = viewer.screenshot();
+        faults = compare_frame(frame, shipped_texels(), camera, view, aspect, checked);
+        if (faults.empty())
+            break;
+        std::this_thread::sleep_for(200ms);
+    }
+    EXPECT_GT(checked, 60) << "too few points to compare";
+    std::string first;
+    for (std::size_t i = 0; i < faults.size() && i < 5; ++i)
+        first += "\n  " + faults[i];
+    EXPECT_TRUE(faults.empty()) << faults.size() << " of " << checked << " points differ:" << first;
+}
+
+constexpr viewport full{0, 0, 512, 512};
+
+}
+
+TEST(window, is_textures_512_square_at_200_100_whatever_the_geometry_option)
+{
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{}, std::vector<std::string>{"-geometry", "300x200+10+20"}}) {
+        started_viewer run(arguments);
+        EXPECT_EQ(run.viewer.geometry(), (std::array<int, 4>{200, 100, 512, 512}));
+        EXPECT_TRUE(run.viewer.running());
+    }
+}
+
+TEST(window, first_frame_shows_the_grid_from_the_start_position)
+{
+    started_viewer run;
+    expect_frame(run.viewer, camera_model{}, full, 1.0);
+    EXPECT_EQ(run.viewer.error_output(), "");
+}
+
+TEST(window, resizing_follows_with_viewport_and_aspect)
+{
+    started_viewer run;
+    struct size {
+        int width, height;
+    };
+    for (const size s : {size{1024, 512}, size{800, 600}}) {
+        SCOPED_TRACE(s.width);
+        run.viewer.resize(s.width, s.height);
+        ASSERT_TRUE(run.viewer.next_line(10s).has_value());
+        run.viewer.lines_within(300ms);
+        EXPECT_EQ(run.viewer.geometry()[2], s.width);
+        expect_frame(run.viewer, camera_model{}, {0, 0, s.width, s.height},
+                     double(s.width) / s.height);
+    }
+}
+
+namespace {
+
+struct refused_run {
+    std::optional<int> status;
+    std::string output, error;
+};
+
+// Runs the viewer in a directory where "armor.raw" is whatever `make` puts.
+template <typename Make> refused_run run_in_directory(Make make)
+{
+    scratch_directory directory;
+    make();
+    viewer_process viewer({{}, directory.path(), std::nullopt, true, {}});
+    refused_run result;
+    result.status = viewer.wait_exit(20s);
+    result.output = viewer.lines_within(0ms).empty() ? "" : "output";
+    result.error = viewer.error_output();
+    EXPECT_FALSE(viewer_window_exists(3s)) << "a window was left behind";
+    return result;
+}
+
+void expect_refused(const refused_run& run, const std::string& message)
+{
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.error, message);
+}
+
+}
+
+TEST(picture_file, each_unusable_file_ends_the_viewer_with_its_reason)
+{
+    expect_refused(run_in_directory([] {}),
+                   "textures: cannot open \"armor.raw\": No such file or directory\n");
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, picture_bytes - 1}) {
+        SCOPED_TRACE(size);
+        expect_refused(run_in_directory([size] { write_file("armor.raw", random_bytes(size, 1)); }),
+                       "textures: \"armor.raw\" is too short: " + std::to_string(size) +
+                           " bytes found, 196608 expected\n");
+    }
+    expect_refused(run_in_directory([] { std::filesystem::create_directory("armor.raw"); }),
+                   "textures: \"armor.raw\" is not a regular file\n");
+    expect_refused(run_in_directory([] { mkfifo("armor.raw", 0600); }),
+                   "textures: \"armor.raw\" is not a regular file\n");
+}
+
+TEST(picture_file, a_longer_file_warns_once_and_shows_its_first_bytes)
+{
+    scratch_directory directory;
+    std::vector<unsigned char> bytes(shipped_texels().size() * 2, 0);
+    std::filesystem::copy_file(TEXTURES_DATA_DIR "/armor.raw", "armor.raw");
+    std::filesystem::resize_file("armor.raw", 2 * picture_bytes);
+    viewer_process viewer({{}, directory.path(), std::nullopt, true, {}});
+    viewer.window();
+    ASSERT_TRUE(viewer.next_line(20s).has_value());
+    expect_frame(viewer, camera_model{}, full, 1.0);
+    EXPECT_EQ(viewer.error_output(),
+              "textures: warning: \"armor.raw\" holds 393216 bytes; only the first 196608 are used\n");
+}
+
+TEST(keys, v_prints_the_modes_in_turn_and_draws_nothing)
+{
+    started_viewer run;
+    run.viewer.keys("v v v");
+    EXPECT_EQ(run.viewer.lines_within(1500ms),
+              (std::vector<std::string>{"view mode: 1", "view mode: 2", "view mode: 0"}));
+}
+
+TEST(keys, each_movement_key_draws_one_frame_in_every_mode)
+{
+    started_viewer run;
+    for (int mode = 0; mode < 3; ++mode) {
+        SCOPED_TRACE(mode);
+        press_for_frames(run.viewer, "8 2 4 6", 4);
+        EXPECT_EQ(run.viewer.lines_within(300ms), std::vector<std::string>{});
+        run.viewer.keys("v");
+        EXPECT_EQ(run.viewer.next_line(), "view mode: " + std::to_string((mode + 1) % 3));
+    }
+    press_for_frames(run.viewer, "r", 1);
+}
+
+TEST(keys, other_keys_draw_nothing_and_print_nothing)
+{
+    started_viewer run;
+    run.viewer.keys("R V shift+v x 5 0 space Return Escape");
+    EXPECT_EQ(run.viewer.lines_within(1000ms), std::vector<std::string>{});
+    EXPECT_TRUE(run.viewer.running());
+    expect_frame(run.viewer, camera_model{}, full, 1.0);
+}
+
+TEST(keys, orbit_zoom_and_pan_move_the_camera_as_the_model_does)
+{
+    started_viewer run;
+    camera_model camera;
+    struct step {
+        const char* name;
+        std::string keys;
+    };
+    for (const step& s : {step{"orbit", repeat("6", 12) + repeat("2", 5)},
+                         step{"zoom", "v " + repeat("8", 30)},
+                         step{"pan", "v " + repeat("4", 6) + repeat("8", 3)},
+                         step{"orbit again", "v " + repeat("4", 40) + repeat("8", 10)}}) {
+        SCOPED_TRACE(s.name);
+        int frames = 0;
+        std::istringstream keys(s.keys);
+        for (std::string key; keys >> key;) {
+            camera.press(key[0]);
+            frames += key != "v";
+        }
+        run.viewer.keys(s.keys);
+        int seen = 0;
+        for (const std::string& line : run.viewer.lines_within(3000ms))
+            seen += is_frame_line(line);
+        EXPECT_EQ(seen, frames);
+        expect_frame(run.viewer, camera, full, 1.0);
+    }
+}
+
+TEST(keys, r_resets_the_projection_until_the_next_resize)
+{
+    started_viewer run;
+    run.viewer.resize(800, 600);
+    ASSERT_TRUE(run.viewer.next_line().has_value());
+    run.viewer.lines_within(300ms);
+    press_for_frames(run.viewer, "r", 1);
+    // Drawn into the lower-left 512 x 512 pixels, with aspect 1.
+    expect_frame(run.viewer, camera_model{}, {0, 0, 512, 512}, 1.0);
+    const image frame = run.viewer.screenshot();
+    EXPECT_EQ(frame.width, 800);
+    EXPECT_EQ(frame.at_window(700, 300), background_colour);
+    EXPECT_EQ(frame.at_window(300, 580), background_colour);
+
+    run.viewer.resize(700, 500);
+    ASSERT_TRUE(run.viewer.next_line().has_value());
+    run.viewer.lines_within(300ms);
+    expect_frame(run.viewer, camera_model{}, {0, 0, 700, 500}, 700.0 / 500);
+}
+
+TEST(keys, zoom_through_zero_and_orbit_over_the_pole_keep_drawing)
+{
+    started_viewer run;
+    camera_model camera;
+    // Over the pole: 28 presses of "8" take phi below zero.
+    for (int i = 0; i < 28; ++i)
+        camera.press('8');
+    press_for_frames(run.viewer, repeat("8", 28), 28);
+    expect_frame(run.viewer, camera, full, 1.0);
+    for (int i = 0; i < 28; ++i)
+        camera.press('2');
+    press_for_frames(run.viewer, repeat("2", 28), 28);
+
+    // 125 presses of "8" in zoom mode take the radius through zero.
+    run.viewer.keys("v");
+    EXPECT_EQ(run.viewer.next_line(), "view mode: 1");
+    camera.press('v');
+    for (int i = 0; i < 125; ++i)
+        camera.press('8');
+    press_for_frames(run.viewer, repeat("8", 125), 125);
+    EXPECT_TRUE(run.viewer.running());
+    // The eye now sits a hair beyond the look-at point, looking back up
+    // the way it came.
+    const image frame = run.viewer.screenshot();
+    int drawn = 0;
+    for (int y = 0; y < 512; y += 4)
+        for (int x = 0; x < 512; x += 4)
+            drawn += frame.at_window(x, y) != background_colour;
+    EXPECT_GT(drawn, 100);
+    EXPECT_TRUE(run.viewer.running());
+}

@@ -1,0 +1,332 @@
+#include "x_session.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+struct x_server {
+    pid_t pid = -1;
+    std::string display;
+
+    x_server()
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            throw std::runtime_error("pipe failed");
+        pid = fork();
+        if (pid == 0) {
+            close(fds[0]);
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            const std::string fd = std::to_string(fds[1]);
+            // -noreset: the server must outlive each viewer in turn.
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-nolisten", "tcp",
+                   "-screen", "0", "1280x1024x24", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        char number[32] = {};
+        std::size_t got = 0;
+        while (got < sizeof number - 1) {
+            const ssize_t n = read(fds[0], number + got, sizeof number - 1 - got);
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+            if (std::strchr(number, '\n'))
+                break;
+        }
+        close(fds[0]);
+        if (got == 0)
+            throw std::runtime_error("Xvfb did not start (is it installed?)");
+        display = ":" + std::string(number, std::strcspn(number, "\n"));
+        setenv("DISPLAY", display.c_str(), 1);
+    }
+
+    ~x_server() { stop(); }
+
+    void stop()
+    {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+            pid = -1;
+        }
+    }
+};
+
+x_server& server()
+{
+    static x_server instance;
+    return instance;
+}
+
+std::vector<unsigned char> read_binary(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Reads a binary PPM, with the comment lines ImageMagick puts in its header.
+image parse_ppm(const std::string& data)
+{
+    std::istringstream in(data);
+    std::string magic;
+    in >> magic;
+    if (magic != "P6")
+        throw std::runtime_error("not a PPM screenshot");
+    int values[3];
+    for (int& v : values) {
+        in >> std::ws;
+        while (in.peek() == '#') {
+            std::string comment;
+            std::getline(in, comment);
+            in >> std::ws;
+        }
+        in >> v;
+    }
+    in.get();
+    image result;
+    result.width = values[0];
+    result.height = values[1];
+    result.pixels.resize(static_cast<std::size_t>(result.width) * result.height * 3);
+    in.read(reinterpret_cast<char*>(result.pixels.data()),
+            static_cast<std::streamsize>(result.pixels.size()));
+    if (!in)
+        throw std::runtime_error("short PPM screenshot");
+    return result;
+}
+
+}
+
+const std::string& x_display()
+{
+    return server().display;
+}
+
+void stop_x_server()
+{
+    server().stop();
+}
+
+std::string run_command(const std::string& command)
+{
+    std::string output;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        throw std::runtime_error("cannot run " + command);
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    pclose(pipe);
+    return output;
+}
+
+bool viewer_window_exists(std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (run_command("xdotool search --name '^textures$' 2>/dev/null").empty())
+            return false;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return true;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+viewer_process::viewer_process(const options& o)
+{
+    x_display();
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0)
+        throw std::runtime_error("pipe failed");
+    std::vector<std::string> argv = o.wrapper;
+    for (const char* part : {"stdbuf", "-oL", TEXTURES_EXECUTABLE})
+        argv.emplace_back(part);
+    argv.insert(argv.end(), o.arguments.begin(), o.arguments.end());
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        close(out[0]);
+        close(err[0]);
+        const int null = open("/dev/null", O_RDONLY);
+        dup2(null, 0);
+        if (chdir(o.directory.empty() ? TEXTURES_DATA_DIR : o.directory.c_str()) != 0)
+            _exit(126);
+        if (!o.keep_display)
+            unsetenv("DISPLAY");
+        else if (o.display)
+            setenv("DISPLAY", o.display->c_str(), 1);
+        std::vector<char*> args;
+        for (std::string& a : argv)
+            args.push_back(a.data());
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+    fcntl(out_, F_SETFL, O_NONBLOCK);
+    fcntl(err_, F_SETFL, O_NONBLOCK);
+}
+
+viewer_process::~viewer_process()
+{
+    if (running()) {
+        kill(pid_, SIGKILL);
+        wait_exit(5s);
+    }
+    // The next viewer must not find this one's window.
+    if (!window_.empty())
+        viewer_window_exists(3s);
+    close(out_);
+    close(err_);
+}
+
+void viewer_process::drain(int fd, std::string& into, std::chrono::milliseconds wait)
+{
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(wait.count())) <= 0)
+        return;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        into.append(buffer, static_cast<std::size_t>(n));
+}
+
+std::optional<std::string> viewer_process::next_line(std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        const std::size_t end = out_buffer_.find('\n');
+        if (end != std::string::npos) {
+            std::string line = out_buffer_.substr(0, end);
+            out_buffer_.erase(0, end + 1);
+            return line;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left <= 0ms)
+            return std::nullopt;
+        const std::size_t before = out_buffer_.size();
+        drain(out_, out_buffer_, left);
+        if (out_buffer_.size() == before && !running())
+            return std::nullopt;
+    }
+}
+
+std::vector<std::string> viewer_process::lines_within(std::chrono::milliseconds wait)
+{
+    std::vector<std::string> lines;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left <= 0ms)
+            return lines;
+        std::optional<std::string> line = next_line(left);
+        if (!line)
+            return lines;
+        lines.push_back(*line);
+    }
+}
+
+std::optional<int> viewer_process::wait_exit(std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (!exited_) {
+        int status;
+        const pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            exited_ = true;
+            core_dumped_ = WIFSIGNALED(status) && WCOREDUMP(status);
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return std::nullopt;
+        std::this_thread::sleep_for(10ms);
+    }
+    drain(out_, out_buffer_, 0ms);
+    return status_;
+}
+
+bool viewer_process::running()
+{
+    return !wait_exit(0ms).has_value();
+}
+
+std::string viewer_process::error_output()
+{
+    drain(err_, err_buffer_, 0ms);
+    return err_buffer_;
+}
+
+std::string viewer_process::window()
+{
+    if (window_.empty()) {
+        const std::string found =
+            run_command("timeout 20 xdotool search --sync --onlyvisible --name '^textures$' 2>/dev/null");
+        window_ = found.substr(0, found.find('\n'));
+        if (window_.empty())
+            throw std::runtime_error("no window appeared; the viewer said: " + error_output());
+    }
+    return window_;
+}
+
+void viewer_process::keys(const std::string& names)
+{
+    run_command("xdotool key --delay 5 --window " + window() + " " + names + " 2>/dev/null");
+}
+
+void viewer_process::resize(int width, int height)
+{
+    run_command("xdotool windowsize " + window() + " " + std::to_string(width) + " " +
+                std::to_string(height) + " 2>/dev/null");
+}
+
+image viewer_process::screenshot()
+{
+    return parse_ppm(run_command("xwd -silent -id " + window() + " | /usr/bin/convert xwd:- ppm:-"));
+}
+
+std::array<int, 4> viewer_process::geometry()
+{
+    const std::string text = run_command("xdotool getwindowgeometry " + window());
+    std::array<int, 4> g{-1, -1, -1, -1};
+    const std::size_t position = text.find("Position: ");
+    const std::size_t size = text.find("Geometry: ");
+    if (position != std::string::npos)
+        std::sscanf(text.c_str() + position, "Position: %d,%d", &g[0], &g[1]);
+    if (size != std::string::npos)
+        std::sscanf(text.c_str() + size, "Geometry: %dx%d", &g[2], &g[3]);
+    return g;
+}
+
+const std::vector<unsigned char>& shipped_texels()
+{
+    static const std::vector<unsigned char> texels = [] {
+        std::vector<unsigned char> bytes = read_binary(TEXTURES_DATA_DIR "/armor.raw");
+        if (USE_PACKED_TEXTURES != 0)
+            for (unsigned char& b : bytes)
+                b = static_cast<unsigned char>((b & 0xF0) | (b >> 4));
+        return bytes;
+    }();
+    return texels;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "scene_model.h"
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+// A virtual X server for this test program, started on first use on a
+// display of its own and stopped when the program ends; DISPLAY names it.
+const std::string& x_display();
+// Stops the server now, for tests of a viewer that loses its display.
+void stop_x_server();
+
+// Runs a command line through the shell and returns its standard output.
+std::string run_command(const std::string& command);
+
+// Whether a window titled "textures" is on the display, waiting up to
+// `wait` for it to go.
+bool viewer_window_exists(std::chrono::milliseconds wait = 0ms);
+
+// The real viewer, started as a user would start it, with its standard
+// output line-buffered through stdbuf so that each line can be read as
+// the viewer prints it.
+class viewer_process {
+public:
+    struct options {
+        std::vector<std::string> arguments;
+        std::string directory;                   // working directory; data/ by default
+        std::optional<std::string> display;      // DISPLAY, or unset when empty optional
+        bool keep_display = true;                // false: run with no DISPLAY at all
+        std::vector<std::string> wrapper;        // e.g. valgrind and its options
+    };
+
+    explicit viewer_process(const options& o);
+    ~viewer_process();
+    viewer_process(const viewer_process&) = delete;
+    viewer_process& operator=(const viewer_process&) = delete;
+
+    // The next line of standard output, without its newline; nothing if
+    // none arrives in time or the output has ended.
+    std::optional<std::string> next_line(std::chrono::milliseconds wait = 10s);
+    // Lines arriving within the wait; an empty list means the viewer
+    // stayed quiet.
+    std::vector<std::string> lines_within(std::chrono::milliseconds wait);
+    // Waits for the process to end: its exit status, or -1 after a signal,
+    // or nothing if it was still running when the wait ran out.
+    std::optional<int> wait_exit(std::chrono::milliseconds wait);
+    bool running();
+    bool core_dumped() const { return core_dumped_; }
+    std::string error_output(); // standard error so far
+    pid_t pid() const { return pid_; }
+
+    // The viewer's window, waiting for it to appear.
+    std::string window();
+    void keys(const std::string& names);
+    void resize(int width, int height);
+    image screenshot();
+    // Position and size, as the X server has them.
+    std::array<int, 4> geometry();
+
+private:
+    void drain(int fd, std::string& into, std::chrono::milliseconds wait);
+    pid_t pid_ = -1;
+    int out_ = -1, err_ = -1;
+    std::string out_buffer_, err_buffer_, window_;
+    bool exited_ = false, core_dumped_ = false;
+    int status_ = 0;
+};
+
+// The texels the viewer should show for the shipped picture in this build.
+const std::vector<unsigned char>& shipped_texels();
