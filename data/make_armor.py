@@ -25,8 +25,8 @@ def noise(seed):
 
 
 def plate(x, y, grain, streaks):
-    # Brushed steel, lighter towards the top.
-    level = 96 + 40 * y / (SIDE - 1) + 10 * streaks[y] + 4 * next(grain)
+    # Brushed steel, lit from the upper left.
+    level = 100 + 40 * y / (SIDE - 1) - 36 * x / (SIDE - 1) + 10 * streaks[y] + 4 * next(grain)
     return (level, level + 4, level + 10)
 
 
