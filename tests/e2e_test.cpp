@@ -19,6 +19,14 @@ bool is_frame_line(const std::string& line)
     return std::regex_match(line, frame_line);
 }
 
+// Lets the frames that the window system asks for (exposure, resize) pass:
+// waits until the viewer has printed nothing for a while.
+void settle(viewer_process& viewer)
+{
+    while (!viewer.lines_within(400ms).empty()) {
+    }
+}
+
 // Starts the viewer on the shipped picture and waits for its first frame.
 struct started_viewer {
     viewer_process viewer;
@@ -29,8 +37,7 @@ struct started_viewer {
         const std::optional<std::string> first = viewer.next_line(20s);
         if (!first || !is_frame_line(*first))
             ADD_FAILURE() << "no first frame line; standard error: " << viewer.error_output();
-        // An exposure may bring a second frame; let it pass.
-        viewer.lines_within(300ms);
+        settle(viewer);
     }
 };
 
@@ -104,7 +111,7 @@ TEST(window, resizing_follows_with_viewport_and_aspect)
         SCOPED_TRACE(s.width);
         run.viewer.resize(s.width, s.height);
         ASSERT_TRUE(run.viewer.next_line(10s).has_value());
-        run.viewer.lines_within(300ms);
+        settle(run.viewer);
         EXPECT_EQ(run.viewer.geometry()[2], s.width);
         expect_frame(run.viewer, camera_model{}, {0, 0, s.width, s.height},
                      double(s.width) / s.height);
@@ -234,7 +241,7 @@ TEST(keys, r_resets_the_projection_until_the_next_resize)
     started_viewer run;
     run.viewer.resize(800, 600);
     ASSERT_TRUE(run.viewer.next_line().has_value());
-    run.viewer.lines_within(300ms);
+    settle(run.viewer);
     press_for_frames(run.viewer, "r", 1);
     // Drawn into the lower-left 512 x 512 pixels, with aspect 1.
     expect_frame(run.viewer, camera_model{}, {0, 0, 512, 512}, 1.0);
@@ -245,7 +252,7 @@ TEST(keys, r_resets_the_projection_until_the_next_resize)
 
     run.viewer.resize(700, 500);
     ASSERT_TRUE(run.viewer.next_line().has_value());
-    run.viewer.lines_within(300ms);
+    settle(run.viewer);
     expect_frame(run.viewer, camera_model{}, {0, 0, 700, 500}, 700.0 / 500);
 }
 

@@ -2,6 +2,7 @@
 #include "headless_gl.h"
 #include "picture_files.h"
 #include "scene.h"
+#include "scene_model.h"
 
 #include <gtest/gtest.h>
 
@@ -59,33 +60,17 @@ struct corner {
     }
 };
 
-// The grid as its user sees it: boxes 10 units wide, 14 apart, three rows
-// of four; faces in drawing order with their slot offsets.
-struct expected_face {
-    const char* name;
-    int slot_offset;
-    std::array<float, 3> outward;
-};
-constexpr expected_face drawing_order[6] = {
-    {"front", 0, {0, -1, 0}}, {"right", 1, {1, 0, 0}}, {"top", 4, {0, 0, 1}},
-    {"left", 2, {-1, 0, 0}},  {"back", 3, {0, 1, 0}},  {"bottom", 5, {0, 0, -1}},
-};
-
-// The four corners of a face with the texture coordinates the user expects:
-// s runs along the face's bottom edge, t upwards on side faces and towards
-// the upper y on the top and bottom faces.
-std::set<corner> corners_of(int face, float x, float y)
+// A quad's corners with the texture coordinates the model gives them.
+std::set<corner> expected_corners(int box, int face)
 {
-    const float s = 10;
-    const float X = x + s, Y = y + s;
-    switch (face) {
-    case 0: return {{{x, y, 0}, {0, 0}}, {{X, y, 0}, {1, 0}}, {{X, y, s}, {1, 1}}, {{x, y, s}, {0, 1}}};
-    case 1: return {{{X, y, 0}, {0, 0}}, {{X, Y, 0}, {1, 0}}, {{X, Y, s}, {1, 1}}, {{X, y, s}, {0, 1}}};
-    case 2: return {{{x, y, s}, {0, 0}}, {{X, y, s}, {1, 0}}, {{X, Y, s}, {1, 1}}, {{x, Y, s}, {0, 1}}};
-    case 3: return {{{x, Y, 0}, {0, 0}}, {{x, y, 0}, {1, 0}}, {{x, y, s}, {1, 1}}, {{x, Y, s}, {0, 1}}};
-    case 4: return {{{X, Y, 0}, {0, 0}}, {{x, Y, 0}, {1, 0}}, {{x, Y, s}, {1, 1}}, {{X, Y, s}, {0, 1}}};
-    default: return {{{x, Y, 0}, {0, 0}}, {{X, Y, 0}, {1, 0}}, {{X, y, 0}, {1, 1}}, {{x, y, 0}, {0, 1}}};
-    }
+    constexpr std::array<float, 2> texture[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    const std::array<vec, 4> c = face_corners(box, face);
+    std::set<corner> corners;
+    for (int k = 0; k < 4; ++k)
+        corners.insert({{static_cast<float>(c[k][0]), static_cast<float>(c[k][1]),
+                         static_cast<float>(c[k][2])},
+                        texture[k]});
+    return corners;
 }
 
 }
@@ -231,11 +216,10 @@ TEST_F(scene_gl, draw_grid_binds_each_faces_slot_and_draws_its_quad)
     ASSERT_EQ(binds.size(), 72u);
 
     for (int box = 0; box < 12; ++box) {
-        const float x = 14.0f * (box % 4), y = 14.0f * (box / 4);
-        for (int face = 0; face < 6; ++face) {
+        for (int face = 0; face < face_count; ++face) {
             const int quad = box * 6 + face;
-            SCOPED_TRACE(testing::Message() << "box " << box << " " << drawing_order[face].name);
-            EXPECT_EQ(binds[quad], texture_names[box * 6 + drawing_order[face].slot_offset]);
+            SCOPED_TRACE(testing::Message() << "box " << box << " " << face_names[face]);
+            EXPECT_EQ(binds[quad], texture_names[box * 6 + face_slot_offsets[face]]);
             std::set<corner> received;
             for (const auto& triangle : {triangles[2 * quad], triangles[2 * quad + 1]}) {
                 received.insert(triangle.begin(), triangle.end());
@@ -248,10 +232,10 @@ TEST_F(scene_gl, draw_grid_binds_each_faces_slot_and_draws_its_quad)
                 const float w[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
                 const float normal[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
                                          u[0] * w[1] - u[1] * w[0]};
-                const auto& out = drawing_order[face].outward;
+                const vec& out = face_outward[face];
                 EXPECT_GT(normal[0] * out[0] + normal[1] * out[1] + normal[2] * out[2], 0);
             }
-            EXPECT_EQ(received, corners_of(face, x, y));
+            EXPECT_EQ(received, expected_corners(box, face));
         }
     }
     GLfloat coordinate[4];

@@ -3,10 +3,10 @@
 #include "headless_gl.h"
 #include "picture_files.h"
 #include "scene.h"
+#include "scene_model.h"
 #include "timer.h"
 #include "viewer.h"
 
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -17,9 +17,6 @@
 #include <vector>
 
 namespace {
-
-using rgb = std::array<unsigned char, 3>;
-constexpr rgb background{48, 96, 128};
 
 struct frame {
     int width, height;
@@ -39,26 +36,12 @@ frame draw_frame(int width = 512, int height = 512)
     return {width, height, read_rgb(width, height)};
 }
 
-// Where a world point lands in the window for the start camera, by the
-// test's own model of it: 80 degrees, aspect 1, from (30,-24,40) to (30,24,0).
+// Where a world point lands in a 512 x 512 window for the start camera,
+// by the test's own model of it.
 std::array<int, 2> project_from_start(double x, double y, double z)
 {
-    GLdouble model[16], projection[16];
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPerspective(80, 1, 1, 500);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    gluLookAt(30, -24, 40, 30, 24, 0, 0, 0, 1);
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glPopMatrix();
-    const GLint viewport[4] = {0, 0, 512, 512};
-    GLdouble wx, wy, wz;
-    gluProject(x, y, z, model, projection, viewport, &wx, &wy, &wz);
+    double wx = -1, wy = -1;
+    project(camera_model{}, {0, 0, 512, 512}, 1.0, {x, y, z}, wx, wy);
     return {static_cast<int>(wx), static_cast<int>(wy)};
 }
 
@@ -208,7 +191,7 @@ TEST_F(viewer_gl, first_frame_shows_each_slot_on_its_outward_face)
     for (int y = 0; y < f.height; ++y)
         for (int x = 0; x < f.width; ++x) {
             const rgb c = f.at(x, y);
-            if (c == background)
+            if (c == background_colour)
                 continue;
             ASSERT_EQ(c[1], 200) << x << "," << y;
             ASSERT_EQ(c[2], 77) << x << "," << y;
@@ -237,8 +220,8 @@ TEST_F(viewer_gl, first_frame_shows_each_slot_on_its_outward_face)
     EXPECT_EQ(f.at(right[0], right[1])[0], 20 + 3 * 1) << "right of box 0";
     const auto left = project_from_start(42, 5, 5);
     EXPECT_EQ(f.at(left[0], left[1])[0], 20 + 3 * (3 * 6 + 2)) << "left of box 3";
-    EXPECT_EQ(f.at(0, 511), background);
-    EXPECT_EQ(f.at(511, 0), background);
+    EXPECT_EQ(f.at(0, 511), background_colour);
+    EXPECT_EQ(f.at(511, 0), background_colour);
 }
 
 TEST_F(viewer_gl, first_row_of_the_file_lies_along_each_faces_bottom_edge)
@@ -301,7 +284,7 @@ comparison compare(const frame& a, const frame& b)
             for (int i = 0; i < 3; ++i)
                 close = close && std::abs(p[i] - q[i]) <= 8;
             same += close;
-            drawn += p != background;
+            drawn += p != background_colour;
         }
     return {same / double(a.width * a.height), drawn};
 }
