@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Remakes the README's pictures from real runs of the viewer on a virtual X
+# server: the first frame, and the view after orbiting and zooming in.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/common.sh
+
+need_packages $build_packages $virtual_x_packages coreutils
+build_into build >/dev/null
+start_xvfb
+output=$(mktemp)
+trap 'kill "$viewer_pid" "$xvfb_pid" 2>/dev/null || true; rm -f "$output"' EXIT
+(cd data && exec stdbuf -oL ../build/textures >"$output") &
+viewer_pid=$!
+window=$(viewer_window)
+wait_for_lines "$output" 1
+sleep 0.5
+save_screenshot "$window" docs/first-frame.png
+# Orbit a quarter turn less ten steps, lift the eye, then zoom in.
+lines=$(wc -l <"$output")
+xdotool key --delay 5 --window "$window" $(printf '6 %.0s' $(seq 40)) $(printf '8 %.0s' $(seq 8)) \
+    v $(printf '8 %.0s' $(seq 30)) 2>/dev/null
+wait_for_lines "$output" $((lines + 79))
+sleep 0.5
+save_screenshot "$window" docs/orbit-and-zoom.png
+echo "saved docs/first-frame.png and docs/orbit-and-zoom.png"
