@@ -7,39 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 #include <thread>
 
 namespace {
-
-const std::regex frame_line("FPS: ([0-9]+\\.[0-9]{6}|inf)");
-
-bool is_frame_line(const std::string& line)
-{
-    return std::regex_match(line, frame_line);
-}
-
-// Lets the frames that the window system asks for (exposure, resize) pass:
-// waits until the viewer has printed nothing for a while.
-void settle(viewer_process& viewer)
-{
-    while (!viewer.lines_within(400ms).empty()) {
-    }
-}
-
-// Starts the viewer on the shipped picture and waits for its first frame.
-struct started_viewer {
-    viewer_process viewer;
-    explicit started_viewer(std::vector<std::string> arguments = {})
-        : viewer(viewer_process::options{std::move(arguments), "", std::nullopt, true, {}})
-    {
-        viewer.window();
-        const std::optional<std::string> first = viewer.next_line(20s);
-        if (!first || !is_frame_line(*first))
-            ADD_FAILURE() << "no first frame line; standard error: " << viewer.error_output();
-        settle(viewer);
-    }
-};
 
 // Presses keys and expects one frame line for each.
 void press_for_frames(viewer_process& viewer, const std::string& keys, int presses)
@@ -50,14 +20,6 @@ void press_for_frames(viewer_process& viewer, const std::string& keys, int press
         ASSERT_TRUE(line.has_value()) << "frame " << i << " of " << presses << " missing";
         ASSERT_TRUE(is_frame_line(*line)) << *line;
     }
-}
-
-std::string repeat(const std::string& key, int times)
-{
-    std::string keys;
-    for (int i = 0; i < times; ++i)
-        keys += key + " ";
-    return keys;
 }
 
 // The frame on screen must match the model. The last frame line is printed
@@ -289,4 +251,76 @@ TEST(keys, zoom_through_zero_and_orbit_over_the_pole_keep_drawing)
             drawn += frame.at_window(x, y) != background_colour;
     EXPECT_GT(drawn, 100);
     EXPECT_TRUE(run.viewer.running());
+}
+
+TEST(picture_file, random_bytes_of_the_right_size_load_and_draw)
+{
+    scratch_directory directory;
+    const std::vector<unsigned char> bytes = random_bytes(picture_bytes, 31);
+    write_file("armor.raw", bytes);
+    viewer_process viewer({{}, directory.path(), std::nullopt, true, {}});
+    viewer.window();
+    ASSERT_TRUE(viewer.next_line(20s).has_value());
+    settle(viewer);
+    std::vector<unsigned char> texels = bytes;
+    if (USE_PACKED_TEXTURES != 0)
+        for (unsigned char& b : texels)
+            b = static_cast<unsigned char>((b & 0xF0) | (b >> 4));
+    int checked = 0;
+    const std::vector<std::string> faults =
+        compare_frame(viewer.screenshot(), texels, camera_model{}, full, 1.0, checked);
+    EXPECT_GT(checked, 60);
+    EXPECT_EQ(faults, std::vector<std::string>{});
+    EXPECT_EQ(viewer.error_output(), "");
+}
+
+TEST(lifecycle, closing_the_window_ends_the_viewer_cleanly)
+{
+    started_viewer run;
+    run.viewer.close_window();
+    EXPECT_EQ(run.viewer.wait_exit(20s), 0);
+    EXPECT_FALSE(run.viewer.core_dumped());
+    EXPECT_EQ(run.viewer.error_output(), "");
+}
+
+namespace {
+
+// The viewer started with no usable display must end at once, saying why.
+void expect_no_display(viewer_process::options options)
+{
+    viewer_process viewer(options);
+    const std::optional<int> status = viewer.wait_exit(10s);
+    ASSERT_TRUE(status.has_value()) << "still running without a display";
+    EXPECT_NE(*status, 0);
+    EXPECT_FALSE(viewer.core_dumped());
+    EXPECT_NE(viewer.error_output().find("display"), std::string::npos) << viewer.error_output();
+    EXPECT_EQ(viewer.lines_within(0ms), std::vector<std::string>{});
+}
+
+}
+
+TEST(environment, no_display_ends_the_viewer_with_a_message)
+{
+    expect_no_display({{}, "", std::nullopt, false, {}});
+}
+
+TEST(environment, a_display_that_points_nowhere_ends_the_viewer_with_a_message)
+{
+    expect_no_display({{}, "", std::string(":4711"), true, {}});
+}
+
+TEST(environment, a_bad_display_option_ends_the_viewer_with_a_message)
+{
+    expect_no_display({{"-display", "nowhere.invalid:0"}, "", std::nullopt, true, {}});
+    expect_no_display({{"-display"}, "", std::nullopt, true, {}});
+}
+
+TEST(environment, losing_the_x_server_ends_the_viewer_without_a_core)
+{
+    started_viewer run;
+    stop_x_server();
+    const std::optional<int> status = run.viewer.wait_exit(20s);
+    ASSERT_TRUE(status.has_value()) << "still running without its X server";
+    EXPECT_NE(*status, 0);
+    EXPECT_FALSE(run.viewer.core_dumped());
 }

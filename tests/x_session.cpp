@@ -1,5 +1,6 @@
 #include "x_session.h"
 
+#include <X11/Xlib.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -278,11 +280,12 @@ std::string viewer_process::error_output()
     return err_buffer_;
 }
 
-std::string viewer_process::window()
+std::string viewer_process::window(std::chrono::seconds wait)
 {
     if (window_.empty()) {
         const std::string found =
-            run_command("timeout 20 xdotool search --sync --onlyvisible --name '^textures$' 2>/dev/null");
+            run_command("timeout " + std::to_string(wait.count()) +
+                        " xdotool search --sync --onlyvisible --name '^textures$' 2>/dev/null");
         window_ = found.substr(0, found.find('\n'));
         if (window_.empty())
             throw std::runtime_error("no window appeared; the viewer said: " + error_output());
@@ -299,6 +302,22 @@ void viewer_process::resize(int width, int height)
 {
     run_command("xdotool windowsize " + window() + " " + std::to_string(width) + " " +
                 std::to_string(height) + " 2>/dev/null");
+}
+
+void viewer_process::close_window()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        throw std::runtime_error("cannot open the X display");
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = std::stoul(window());
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+    XCloseDisplay(display);
 }
 
 image viewer_process::screenshot()
@@ -329,4 +348,48 @@ const std::vector<unsigned char>& shipped_texels()
         return bytes;
     }();
     return texels;
+}
+
+bool is_frame_line(const std::string& line)
+{
+    static const std::regex frame_line("FPS: ([0-9]+\\.[0-9]{6}|inf)");
+    return std::regex_match(line, frame_line);
+}
+
+bool is_view_mode_line(const std::string& line)
+{
+    static const std::regex view_mode_line("view mode: [012]");
+    return std::regex_match(line, view_mode_line);
+}
+
+std::vector<std::string> settle(viewer_process& viewer)
+{
+    std::vector<std::string> lines;
+    for (;;) {
+        const std::vector<std::string> more = viewer.lines_within(400ms);
+        if (more.empty())
+            return lines;
+        lines.insert(lines.end(), more.begin(), more.end());
+    }
+}
+
+std::string repeat(const std::string& key, int times)
+{
+    std::string keys;
+    for (int i = 0; i < times; ++i)
+        keys += key + " ";
+    return keys;
+}
+
+started_viewer::started_viewer(std::vector<std::string> arguments,
+                               std::vector<std::string> wrapper,
+                               std::chrono::milliseconds first_frame_wait)
+    : viewer(viewer_process::options{std::move(arguments), "", std::nullopt, true,
+                                     std::move(wrapper)})
+{
+    viewer.window(std::chrono::duration_cast<std::chrono::seconds>(first_frame_wait));
+    const std::optional<std::string> first = viewer.next_line(first_frame_wait);
+    if (!first || !is_frame_line(*first))
+        throw std::runtime_error("no first frame line; standard error: " + viewer.error_output());
+    settle(viewer);
 }

@@ -56,10 +56,12 @@ public:
     std::string error_output(); // standard error so far
     pid_t pid() const { return pid_; }
 
-    // The viewer's window, waiting for it to appear.
-    std::string window();
+    // The viewer's window, waiting up to `wait` for it to appear.
+    std::string window(std::chrono::seconds wait = 20s);
     void keys(const std::string& names);
     void resize(int width, int height);
+    // Asks the viewer to close its window, as a window manager does.
+    void close_window();
     image screenshot();
     // Position and size, as the X server has them.
     std::array<int, 4> geometry();
@@ -75,3 +77,24 @@ private:
 
 // The texels the viewer should show for the shipped picture in this build.
 const std::vector<unsigned char>& shipped_texels();
+
+// Whether a line is a well-formed frame-rate line.
+bool is_frame_line(const std::string& line);
+// Whether a line is a well-formed view-mode line.
+bool is_view_mode_line(const std::string& line);
+
+// Waits until the viewer has printed nothing for a while, and returns what
+// it printed until then: lets pass the frames that the window system asks
+// for (exposure, resize).
+std::vector<std::string> settle(viewer_process& viewer);
+
+// The key name repeated, as one argument list for xdotool.
+std::string repeat(const std::string& key, int times);
+
+// The viewer on the shipped picture, its first frame drawn.
+struct started_viewer {
+    viewer_process viewer;
+    explicit started_viewer(std::vector<std::string> arguments = {},
+                            std::vector<std::string> wrapper = {},
+                            std::chrono::milliseconds first_frame_wait = 20s);
+};
