@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
-need_packages $build_packages $virtual_x_packages coreutils libx11-dev libgtest-dev valgrind
+need_packages $build_packages $virtual_x_packages coreutils libx11-dev libgtest-dev libbenchmark-dev valgrind
 start=$(date +%s)
 run_suite() {
     local folder=$1

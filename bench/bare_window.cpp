@@ -1,0 +1,44 @@
+// The lower bound of the viewer's start-up: a bare GLUT window of the same
+// kind that uploads the same picture 72 times, read once, and prints one
+// line when its first frame is drawn.
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+void first_frame()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    std::printf("FPS: first frame\n");
+    glutSwapBuffers();
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(512, 512);
+    glutInitWindowPosition(200, 100);
+    glutCreateWindow("textures");
+    std::vector<unsigned char> pixels(256 * 256 * 3);
+    std::FILE* file = std::fopen("armor.raw", "rb");
+    if (file == nullptr || std::fread(pixels.data(), 1, pixels.size(), file) != pixels.size()) {
+        std::fprintf(stderr, "bare_window: cannot read armor.raw\n");
+        return 1;
+    }
+    std::fclose(file);
+    GLuint names[72];
+    glGenTextures(72, names);
+    for (const GLuint name : names) {
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    }
+    glutDisplayFunc(first_frame);
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs the benchmark suite and the frame-rate report for both variants.
+#   scripts/bench.sh [repetitions, default 10]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/common.sh
+
+repetitions=${1:-10}
+need_packages $build_packages libgtest-dev libbenchmark-dev
+for variant in 0 1; do
+    folder=build$([ "$variant" = 1 ] && echo -packed || true)
+    build_into "$folder" -DUSE_PACKED_TEXTURES="$variant" >/dev/null
+    echo "== benchmarks, USE_PACKED_TEXTURES=$variant"
+    # Interleaved repetitions, so that a busy moment of the machine spreads
+    # over all benchmarks rather than landing on one.
+    "$folder/bench/frame_bench" --benchmark_repetitions="$repetitions" \
+        --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+        --benchmark_min_time=0.2 | grep -E 'Benchmark|---|_median|_cv|variant|renderer'
+    ./scripts/frame_report.sh "$folder"
+done
