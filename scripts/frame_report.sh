@@ -75,8 +75,11 @@ stats() { # column of issue_ms.txt, label
     sort -g -k"$1" "$report/issue_ms.txt" | awk -v c="$1" -v what="$2" '
         { v[NR] = $c }
         END {
-            printf "%-22s count %d  min %.4f  p1 %.4f  median %.4f  p99 %.4f  max %.4f\n", what, NR,
-                v[1], v[int(NR * 0.01) + 1], v[int((NR + 1) / 2)], v[int(NR * 0.99) + 1 > NR ? NR : int(NR * 0.99) + 1], v[NR]
+            p1 = int(NR * 0.01) + 1
+            p99 = int(NR * 0.99) + 1
+            if (p99 > NR) p99 = NR
+            printf "%-16s count %d  min %.4f  p1 %.4f  median %.4f  p99 %.4f  max %.4f\n",
+                what, NR, v[1], v[p1], v[int((NR + 1) / 2)], v[p99], v[NR]
         }'
 }
 
@@ -87,6 +90,9 @@ printf 'frames drawn: %d, %.1f per second of wall clock\n' "$frames" "$(calc "$f
 printf 'start-up to first frame: %.3f s (bare GLUT window with the same 72 uploads: %.3f s, ratio %.2f)\n' \
     "$viewer_startup" "$bare_startup" "$(calc "$viewer_startup / $bare_startup")"
 
+# Forty bins across the range seen.
+bin=$(awk 'NR == 1 { low = $1 } { high = $1 } END { w = (high - low) / 40; print (w > 0 ? w : 0.001) }' \
+    "$report/issue_ms.txt")
 gnuplot <<GNUPLOT
 set terminal png size 800,480
 set output "$report/issue-times.png"
@@ -94,7 +100,8 @@ set title "Issue time of the grid per frame ($folder, $frames frames)"
 set xlabel "issue time (ms)"
 set ylabel "frames"
 set style fill solid 0.6
-bin = 0.005
+bin = $bin
+set boxwidth bin
 binned(x) = bin * floor(x / bin) + bin / 2
 plot "$report/issue_ms.txt" using (binned(\$1)):(1) smooth frequency with boxes notitle
 GNUPLOT
