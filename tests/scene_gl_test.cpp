@@ -14,16 +14,6 @@
 
 namespace {
 
-// What a texture must hold for a file of these bytes in this build.
-std::vector<unsigned char> texels_for(std::vector<unsigned char> bytes)
-{
-    bytes.resize(picture_bytes);
-    if (USE_PACKED_TEXTURES != 0)
-        for (unsigned char& b : bytes)
-            b = static_cast<unsigned char>((b & 0xF0) | (b >> 4));
-    return bytes;
-}
-
 std::vector<unsigned char> texture_contents(GLuint name)
 {
     std::vector<unsigned char> contents(picture_bytes);

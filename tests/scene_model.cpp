@@ -61,6 +61,15 @@ bool crosses_box(int box, const vec& from, const vec& direction, double limit, d
 
 }
 
+std::vector<unsigned char> texels_for(std::vector<unsigned char> bytes)
+{
+    bytes.resize(256 * 256 * 3);
+    if (USE_PACKED_TEXTURES != 0)
+        for (unsigned char& b : bytes)
+            b = static_cast<unsigned char>((b & 0xF0) | (b >> 4));
+    return bytes;
+}
+
 std::array<vec, 4> face_corners(int box, int face)
 {
     const vec o = box_corner(box);

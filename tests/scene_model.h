@@ -24,6 +24,11 @@ extern const vec face_outward[face_count];
 // towards the upper y on top and bottom.
 std::array<vec, 4> face_corners(int box, int face);
 
+// What the textures hold for a picture file of these bytes in this build:
+// its first 196,608 bytes, reduced to four bits a component in the packed
+// variant.
+std::vector<unsigned char> texels_for(std::vector<unsigned char> bytes);
+
 struct camera_model {
     vec eye{30, -24, 40};
     vec center{30, 24, 0};

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -222,26 +223,25 @@ std::optional<std::string> viewer_process::next_line(std::chrono::milliseconds w
             out_buffer_.erase(0, end + 1);
             return line;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left <= 0ms)
-            return std::nullopt;
+        const auto left = std::max(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       deadline - std::chrono::steady_clock::now()),
+                                   0ms);
         const std::size_t before = out_buffer_.size();
         drain(out_, out_buffer_, left);
-        if (out_buffer_.size() == before && !running())
+        if (out_buffer_.size() == before && (left == 0ms || !running()))
             return std::nullopt;
     }
 }
 
 std::vector<std::string> viewer_process::lines_within(std::chrono::milliseconds wait)
 {
+    // What has arrived already counts even when the wait is zero.
     std::vector<std::string> lines;
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left <= 0ms)
-            return lines;
+        const auto left = std::max(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       deadline - std::chrono::steady_clock::now()),
+                                   0ms);
         std::optional<std::string> line = next_line(left);
         if (!line)
             return lines;
@@ -340,13 +340,8 @@ std::array<int, 4> viewer_process::geometry()
 
 const std::vector<unsigned char>& shipped_texels()
 {
-    static const std::vector<unsigned char> texels = [] {
-        std::vector<unsigned char> bytes = read_binary(TEXTURES_DATA_DIR "/armor.raw");
-        if (USE_PACKED_TEXTURES != 0)
-            for (unsigned char& b : bytes)
-                b = static_cast<unsigned char>((b & 0xF0) | (b >> 4));
-        return bytes;
-    }();
+    static const std::vector<unsigned char> texels =
+        texels_for(read_binary(TEXTURES_DATA_DIR "/armor.raw"));
     return texels;
 }
 
