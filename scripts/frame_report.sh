@@ -43,16 +43,18 @@ stop_program() {
 calc() { awk "BEGIN { print $1 }"; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-startup() {
-    for _ in 1 2 3 4 5; do
-        start_program "$@"
-        calc "$first_at - $started_at"
+# Start-up times of the viewer and of the bare window, taken in turn so
+# that a busy moment of the machine falls on both; medians of nine.
+: >"$report/startup.txt"
+for _ in $(seq 9); do
+    for program in textures bench/bare_window; do
+        start_program "$PWD/$folder/$program"
+        echo "$program $(calc "$first_at - $started_at")" >>"$report/startup.txt"
         stop_program
-    done | median
-}
-
-bare_startup=$(startup "$PWD/$folder/bench/bare_window")
-viewer_startup=$(startup "$PWD/$folder/textures")
+    done
+done
+viewer_startup=$(awk '$1 == "textures" { print $2 }' "$report/startup.txt" | median)
+bare_startup=$(awk '$1 == "bench/bare_window" { print $2 }' "$report/startup.txt" | median)
 
 # The frames: orbit round the grid with the keys, one line a frame.
 start_program "$PWD/$folder/textures"
