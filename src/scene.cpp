@@ -38,7 +38,7 @@ constexpr face faces[6] = {
 
 constexpr float texture_corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
 
-[[noreturn]] void fail(const char* format, ...)
+[[noreturn]] __attribute__((format(printf, 1, 2))) void fail(const char* format, ...)
 {
     std::va_list arguments;
     va_start(arguments, format);
