@@ -12,11 +12,12 @@ for variant in 0 1; do
     build_into "$folder" -DUSE_PACKED_TEXTURES="$variant" >/dev/null
     echo "== benchmarks, USE_PACKED_TEXTURES=$variant"
     # Interleaved repetitions, so that a busy moment of the machine spreads
-    # over all benchmarks rather than landing on one. The frames run in a
-    # process of their own: once any further texture has been uploaded,
-    # llvmpipe issues the same frame several times faster, and the viewer
-    # never uploads again after its start.
-    for set in 'issue|finished' 'load|reads|upload|pack|copy'; do
+    # over all benchmarks rather than landing on one. The viewer's frames
+    # and their bare loop run in a process of their own: once a single long
+    # glBegin/glEnd pair has been drawn, or one more texture uploaded,
+    # llvmpipe issues the same 72 quads several times faster, and the
+    # viewer does neither.
+    for set in 'draw_grid|bare_loop' 'one_texture' 'load|reads|upload|pack|copy'; do
         "$folder/bench/frame_bench" --benchmark_filter="$set" --benchmark_repetitions="$repetitions" \
             --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
             --benchmark_min_time=0.2 | grep -E '_median|_cv|variant'
