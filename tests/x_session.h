@@ -32,7 +32,7 @@ public:
     struct options {
         std::vector<std::string> arguments;
         std::string directory;                   // working directory; data/ by default
-        std::optional<std::string> display;      // DISPLAY, or unset when empty optional
+        std::optional<std::string> display;      // DISPLAY to use; the test server when empty
         bool keep_display = true;                // false: run with no DISPLAY at all
         std::vector<std::string> wrapper;        // e.g. valgrind and its options
     };
