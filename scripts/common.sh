@@ -51,6 +51,20 @@ save_screenshot() {
     xwd -silent -id "$1" | /usr/bin/convert xwd:- "$2"
 }
 
+# Starts build/textures in data/, its lines going to the file $1 and any
+# further arguments to the viewer; sets viewer_pid and window, and returns
+# once the first frame is on screen.
+start_viewer() {
+    local output=$1
+    shift
+    (cd data && exec stdbuf -oL ../build/textures "$@" >"$output") &
+    viewer_pid=$!
+    window=$(viewer_window)
+    wait_for_lines "$output" 1
+    # The frame line comes just before the buffers swap; give the swap a moment.
+    sleep 0.5
+}
+
 # Waits until the file $1 holds at least $2 lines.
 wait_for_lines() {
     for _ in $(seq 200); do

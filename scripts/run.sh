@@ -10,23 +10,17 @@ cd "$(dirname "$0")/.."
 need_packages $build_packages
 [ -n "${DISPLAY:-}" ] || need_packages $virtual_x_packages coreutils
 build_into build >/dev/null
-viewer=$PWD/build/textures
 
 if [ -n "${DISPLAY:-}" ]; then
     cd data
-    exec "$viewer" "$@"
+    exec ../build/textures "$@"
 fi
 
 echo "textures: no DISPLAY; running the viewer on a virtual X server (Xvfb) for its first frame" >&2
 start_xvfb
 output=$(mktemp)
 trap 'kill "$viewer_pid" "$xvfb_pid" 2>/dev/null || true; rm -f "$output"' EXIT
-(cd data && exec stdbuf -oL "$viewer" "$@" >"$output") &
-viewer_pid=$!
-window=$(viewer_window)
-wait_for_lines "$output" 1
-# The frame line comes just before the buffers swap; give the swap a moment.
-sleep 0.5
+start_viewer "$output" "$@"
 screenshot=$PWD/build/first-frame.png
 save_screenshot "$window" "$screenshot"
 echo "screenshot of the first frame: $screenshot"

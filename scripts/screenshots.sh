@@ -10,11 +10,7 @@ build_into build >/dev/null
 start_xvfb
 output=$(mktemp)
 trap 'kill "$viewer_pid" "$xvfb_pid" 2>/dev/null || true; rm -f "$output"' EXIT
-(cd data && exec stdbuf -oL ../build/textures >"$output") &
-viewer_pid=$!
-window=$(viewer_window)
-wait_for_lines "$output" 1
-sleep 0.5
+start_viewer "$output"
 save_screenshot "$window" docs/first-frame.png
 # Orbit a quarter turn less ten steps, lift the eye, then zoom in.
 lines=$(wc -l <"$output")
