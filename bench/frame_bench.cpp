@@ -63,7 +63,6 @@ const quad_data& grid_quads()
 {
     static const quad_data quads = [] {
         quad_data q{};
-        const GLfloat st[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
         int v = 0;
         for (int box = 0; box < 12; ++box)
             for (int face = 0; face < face_count; ++face) {
@@ -71,8 +70,8 @@ const quad_data& grid_quads()
                 for (int k = 0; k < 4; ++k, ++v) {
                     for (int i = 0; i < 3; ++i)
                         q.vertices[v][i] = static_cast<GLfloat>(corners[k][i]);
-                    q.texture[v][0] = st[k][0];
-                    q.texture[v][1] = st[k][1];
+                    q.texture[v][0] = corner_texture_coordinates[k][0];
+                    q.texture[v][1] = corner_texture_coordinates[k][1];
                 }
             }
         return q;

@@ -53,13 +53,12 @@ struct corner {
 // A quad's corners with the texture coordinates the model gives them.
 std::set<corner> expected_corners(int box, int face)
 {
-    constexpr std::array<float, 2> texture[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     const std::array<vec, 4> c = face_corners(box, face);
     std::set<corner> corners;
     for (int k = 0; k < 4; ++k)
         corners.insert({{static_cast<float>(c[k][0]), static_cast<float>(c[k][1]),
                          static_cast<float>(c[k][2])},
-                        texture[k]});
+                        corner_texture_coordinates[k]});
     return corners;
 }
 

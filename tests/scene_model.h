@@ -23,6 +23,7 @@ extern const vec face_outward[face_count];
 // (1,1) (0,1): s runs along its bottom edge, t upwards on the sides and
 // towards the upper y on top and bottom.
 std::array<vec, 4> face_corners(int box, int face);
+constexpr std::array<float, 2> corner_texture_coordinates[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
 
 // What the textures hold for a picture file of these bytes in this build:
 // its first 196,608 bytes, reduced to four bits a component in the packed
