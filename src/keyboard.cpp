@@ -1,9 +1,8 @@
 #include "keyboard.h"
 
 #include "camera.h"
+#include "platform_gl.h"
 #include "viewer.h"
-
-#include <GL/freeglut.h>
 
 #include <cstdio>
 

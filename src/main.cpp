@@ -1,7 +1,6 @@
 #include "keyboard.h"
+#include "platform_gl.h"
 #include "viewer.h"
-
-#include <GL/freeglut.h>
 
 int main(int argc, char** argv)
 {

@@ -1,15 +1,13 @@
 #include "scene.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "regular_file.h"
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 GLuint texture_names[texture_count];
@@ -38,14 +36,11 @@ constexpr face faces[6] = {
 
 constexpr float texture_corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
 
-[[noreturn]] __attribute__((format(printf, 1, 2))) void fail(const char* format, ...)
+const std::string quoted_name = '"' + std::string(picture_file) + '"';
+
+[[noreturn]] void fail(const std::string& message)
 {
-    std::va_list arguments;
-    va_start(arguments, format);
-    std::fputs("textures: ", stderr);
-    std::vfprintf(stderr, format, arguments);
-    std::fputc('\n', stderr);
-    va_end(arguments);
+    std::fprintf(stderr, "textures: %s\n", message.c_str());
     std::exit(1);
 }
 
@@ -53,26 +48,20 @@ constexpr float texture_corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
 
 long long read_picture(unsigned char* pixels)
 {
-    // Non-blocking, so that a named pipe without a writer cannot hang us
-    // before we see that it is no regular file.
-    const int fd = open(picture_file, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        fail("cannot open \"%s\": %s", picture_file, std::strerror(errno));
-    struct stat status;
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(fd);
-        fail("\"%s\" is not a regular file", picture_file);
-    }
-    std::FILE* file = fdopen(fd, "rb");
-    const std::size_t found = std::fread(pixels, 1, picture_bytes, file);
-    const int error = std::ferror(file) ? errno : 0;
-    std::fclose(file);
+    const regular_file opened = open_regular_file(picture_file);
+    if (opened.error != 0)
+        fail("cannot open " + quoted_name + ": " + std::strerror(opened.error));
+    if (opened.file == nullptr)
+        fail(quoted_name + " is not a regular file");
+    const std::size_t found = std::fread(pixels, 1, picture_bytes, opened.file);
+    const int error = std::ferror(opened.file) ? errno : 0;
+    std::fclose(opened.file);
     if (error != 0)
-        fail("cannot read \"%s\": %s", picture_file, std::strerror(error));
+        fail("cannot read " + quoted_name + ": " + std::strerror(error));
     if (found < picture_bytes)
-        fail("\"%s\" is too short: %zu bytes found, %zu expected", picture_file, found,
-             picture_bytes);
-    return status.st_size;
+        fail(quoted_name + " is too short: " + std::to_string(found) + " bytes found, " +
+             std::to_string(picture_bytes) + " expected");
+    return opened.size;
 }
 
 // Byte i of the packed image pairs components 2i and 2i + 1: the groups of

@@ -1,12 +1,8 @@
 #pragma once
 
-#include <GL/gl.h>
+#include "platform_gl.h"
 
 #include <cstddef>
-
-#ifndef USE_PACKED_TEXTURES
-#define USE_PACKED_TEXTURES 0
-#endif
 
 // Twelve boxes, three rows of four, each face with a texture of its own.
 constexpr int texture_count = 72;

@@ -1,11 +1,9 @@
 #include "viewer.h"
 
 #include "camera.h"
+#include "platform_gl.h"
 #include "scene.h"
 #include "timer.h"
-
-#include <GL/freeglut.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cstdio>
