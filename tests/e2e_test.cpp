@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <thread>
 
+using namespace std::chrono_literals;
+
 namespace {
 
 // Presses the keys one at a time and expects one frame line for each.
@@ -23,29 +25,6 @@ void press_for_frames(viewer_process& viewer, const std::string& keys)
         ASSERT_TRUE(is_frame_line(*line)) << *line;
     }
 }
-
-// The frame on screen must match the model. The last frame line is printed
-// just before the buffers swap, so a mismatch is retried for a moment.
-void expect_frame(viewer_process& viewer, const camera_model& camera, viewport view, double aspect,
-                  const std::vector<unsigned char>& texels = shipped_texels())
-{
-    std::vector<std::string> faults;
-    int checked = 0;
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        const image frame = viewer.screenshot();
-        faults = compare_frame(frame, texels, camera, view, aspect, checked);
-        if (faults.empty())
-            break;
-        std::this_thread::sleep_for(200ms);
-    }
-    EXPECT_GT(checked, 60) << "too few points to compare";
-    std::string first;
-    for (std::size_t i = 0; i < faults.size() && i < 5; ++i)
-        first += "\n  " + faults[i];
-    EXPECT_TRUE(faults.empty()) << faults.size() << " of " << checked << " points differ:" << first;
-}
-
-constexpr viewport full{0, 0, 512, 512};
 
 }
 
@@ -62,7 +41,7 @@ TEST(window, is_textures_512_square_at_200_100_whatever_the_geometry_option)
 TEST(window, first_frame_shows_the_grid_from_the_start_position)
 {
     started_viewer run;
-    expect_frame(run.viewer, camera_model{}, full, 1.0);
+    expect_frame(run.viewer, camera_model{}, full_window, 1.0);
     EXPECT_EQ(run.viewer.error_output(), "");
 }
 
@@ -138,7 +117,7 @@ TEST(picture_file, a_longer_file_warns_once_and_shows_its_first_bytes)
     viewer_process viewer({{}, directory.path(), std::nullopt, true, {}});
     viewer.window();
     ASSERT_TRUE(viewer.next_line(20s).has_value());
-    expect_frame(viewer, camera_model{}, full, 1.0);
+    expect_frame(viewer, camera_model{}, full_window, 1.0);
     EXPECT_EQ(viewer.error_output(),
               "textures: warning: \"armor.raw\" holds 393216 bytes; only the first 196608 are used\n");
 }
@@ -170,7 +149,7 @@ TEST(keys, other_keys_draw_nothing_and_print_nothing)
     run.viewer.keys("R V shift+v x 5 0 space Return Escape");
     EXPECT_EQ(run.viewer.lines_within(1000ms), std::vector<std::string>{});
     EXPECT_TRUE(run.viewer.running());
-    expect_frame(run.viewer, camera_model{}, full, 1.0);
+    expect_frame(run.viewer, camera_model{}, full_window, 1.0);
 }
 
 TEST(keys, orbit_zoom_and_pan_move_the_camera_as_the_model_does)
@@ -198,7 +177,7 @@ TEST(keys, orbit_zoom_and_pan_move_the_camera_as_the_model_does)
             frames += is_frame_line(line);
         EXPECT_GE(frames, 1);
         EXPECT_LE(frames, presses);
-        expect_frame(run.viewer, camera, full, 1.0);
+        expect_frame(run.viewer, camera, full_window, 1.0);
     }
 }
 
@@ -230,7 +209,7 @@ TEST(keys, zoom_through_zero_and_orbit_over_the_pole_keep_drawing)
     for (int i = 0; i < 28; ++i)
         camera.press('8');
     press_for_frames(run.viewer, repeat("8", 28));
-    expect_frame(run.viewer, camera, full, 1.0);
+    expect_frame(run.viewer, camera, full_window, 1.0);
     for (int i = 0; i < 28; ++i)
         camera.press('2');
     press_for_frames(run.viewer, repeat("2", 28));
@@ -263,7 +242,7 @@ TEST(picture_file, random_bytes_of_the_right_size_load_and_draw)
     viewer.window();
     ASSERT_TRUE(viewer.next_line(20s).has_value());
     settle(viewer);
-    expect_frame(viewer, camera_model{}, full, 1.0, texels_for(bytes));
+    expect_frame(viewer, camera_model{}, full_window, 1.0, texels_for(bytes));
     EXPECT_EQ(viewer.error_output(), "");
 }
 

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+using namespace std::chrono_literals;
+
 namespace {
 
 std::string read_text(const std::filesystem::path& path)

@@ -1,5 +1,8 @@
 #include "x_session.h"
 
+// Before Xlib, whose macros (None, Bool) would rename what it declares.
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -16,6 +19,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -157,8 +162,8 @@ viewer_process::viewer_process(const options& o)
     if (pipe(out) != 0 || pipe(err) != 0)
         throw std::runtime_error("pipe failed");
     std::vector<std::string> argv = o.wrapper;
-    for (const char* part : {"stdbuf", "-oL", TEXTURES_EXECUTABLE})
-        argv.emplace_back(part);
+    for (const std::string& part : {std::string("stdbuf"), std::string("-oL"), o.executable})
+        argv.push_back(part);
     argv.insert(argv.end(), o.arguments.begin(), o.arguments.end());
     pid_ = fork();
     if (pid_ == 0) {
@@ -387,4 +392,24 @@ started_viewer::started_viewer(std::vector<std::string> arguments,
     if (!first || !is_frame_line(*first))
         throw std::runtime_error("no first frame line; standard error: " + viewer.error_output());
     settle(viewer);
+}
+
+void expect_frame(viewer_process& viewer, const camera_model& camera, viewport view, double aspect,
+                  const std::vector<unsigned char>& texels, std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    std::vector<std::string> faults;
+    int checked = 0;
+    for (;;) {
+        const image frame = viewer.screenshot();
+        faults = compare_frame(frame, texels, camera, view, aspect, checked);
+        if (faults.empty() || std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(200ms);
+    }
+    EXPECT_GT(checked, 60) << "too few points to compare";
+    std::string first;
+    for (std::size_t i = 0; i < faults.size() && i < 5; ++i)
+        first += "\n  " + faults[i];
+    EXPECT_TRUE(faults.empty()) << faults.size() << " of " << checked << " points differ:" << first;
 }

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-using namespace std::chrono_literals;
-
 // A virtual X server for this test program, started on first use on a
 // display of its own and stopped when the program ends; DISPLAY names it.
 const std::string& x_display();
@@ -22,7 +20,7 @@ std::string run_command(const std::string& command);
 
 // Whether a window titled "textures" is on the display, waiting up to
 // `wait` for it to go.
-bool viewer_window_exists(std::chrono::milliseconds wait = 0ms);
+bool viewer_window_exists(std::chrono::milliseconds wait = std::chrono::milliseconds(0));
 
 // The real viewer, started as a user would start it, with its standard
 // output line-buffered through stdbuf so that each line can be read as
@@ -35,6 +33,7 @@ public:
         std::optional<std::string> display;      // DISPLAY to use; the test server when empty
         bool keep_display = true;                // false: run with no DISPLAY at all
         std::vector<std::string> wrapper;        // e.g. valgrind and its options
+        std::string executable = TEXTURES_EXECUTABLE;
     };
 
     explicit viewer_process(const options& o);
@@ -44,7 +43,7 @@ public:
 
     // The next line of standard output, without its newline; nothing if
     // none arrives in time or the output has ended.
-    std::optional<std::string> next_line(std::chrono::milliseconds wait = 10s);
+    std::optional<std::string> next_line(std::chrono::milliseconds wait = std::chrono::seconds(10));
     // Lines arriving within the wait; an empty list means the viewer
     // stayed quiet.
     std::vector<std::string> lines_within(std::chrono::milliseconds wait);
@@ -57,7 +56,7 @@ public:
     pid_t pid() const { return pid_; }
 
     // The viewer's window, waiting up to `wait` for it to appear.
-    std::string window(std::chrono::seconds wait = 20s);
+    std::string window(std::chrono::seconds wait = std::chrono::seconds(20));
     void keys(const std::string& names);
     void resize(int width, int height);
     // Asks the viewer to close its window, as a window manager does.
@@ -91,10 +90,19 @@ std::vector<std::string> settle(viewer_process& viewer);
 // The key name repeated, as one argument list for xdotool.
 std::string repeat(const std::string& key, int times);
 
+constexpr viewport full_window{0, 0, 512, 512};
+
+// Expects the frame on screen to match the model within `wait`: the last
+// frame line comes just before the buffers swap, and where no line can be
+// read the frame is waited for on screen.
+void expect_frame(viewer_process& viewer, const camera_model& camera, viewport view, double aspect,
+                  const std::vector<unsigned char>& texels = shipped_texels(),
+                  std::chrono::milliseconds wait = std::chrono::seconds(2));
+
 // The viewer on the shipped picture, its first frame drawn.
 struct started_viewer {
     viewer_process viewer;
     explicit started_viewer(std::vector<std::string> arguments = {},
                             std::vector<std::string> wrapper = {},
-                            std::chrono::milliseconds first_frame_wait = 20s);
+                            std::chrono::milliseconds first_frame_wait = std::chrono::seconds(20));
 };

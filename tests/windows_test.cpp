@@ -1,0 +1,90 @@
+#include "picture_files.h"
+#include "scene.h"
+#include "x_session.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+using namespace std::chrono_literals;
+
+// The Windows build under Wine. The Windows C library keeps standard output
+// in its buffer while the output is a pipe, so frames are read from the
+// screen rather than from "FPS:" lines.
+namespace {
+
+class windows : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        setenv("WINEPREFIX", WINE_PREFIX, 1);
+        setenv("WINEDEBUG", "-all", 1);
+    }
+
+    // Wine's server and desktop outlive the program for a moment; they must
+    // not outlive this test's X server.
+    void TearDown() override { run_command("wineserver -k 2>/dev/null; wineserver -w 2>/dev/null"); }
+
+    static viewer_process::options under_wine(const std::string& directory = "")
+    {
+        return {{TEXTURES_WINDOWS_EXECUTABLE}, directory, std::nullopt, true, {}, "wine"};
+    }
+};
+
+// Standard error without the line ends' carriage returns and without the
+// two lines freeglut writes when Wine cannot tell it the screen's size.
+std::string viewer_errors(viewer_process& viewer)
+{
+    std::istringstream lines(viewer.error_output());
+    std::string kept;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.rfind("freeglut (", 0) != 0 &&
+            line != "This is quite likely caused by a bad '-display' parameter")
+            kept += line + "\n";
+    }
+    return kept;
+}
+
+}
+
+TEST_F(windows, draws_the_grid_and_follows_the_keys)
+{
+    viewer_process viewer(under_wine());
+    viewer.window(60s);
+    const std::array<int, 4> geometry = viewer.geometry();
+    EXPECT_EQ(geometry[2], 512);
+    EXPECT_EQ(geometry[3], 512);
+    camera_model camera;
+    expect_frame(viewer, camera, full_window, 1.0, shipped_texels(), 60s);
+
+    const std::string keys = "6 6 6 6 6 2 2 2 v 8 8 8 8 8 8 v 4 4 4 8";
+    std::istringstream each(keys);
+    for (std::string key; each >> key;)
+        camera.press(key[0]);
+    viewer.keys(keys);
+    expect_frame(viewer, camera, full_window, 1.0, shipped_texels(), 20s);
+    EXPECT_TRUE(viewer.running());
+    EXPECT_EQ(viewer_errors(viewer), "");
+}
+
+TEST_F(windows, a_missing_or_short_picture_ends_it_with_the_message_and_status_1)
+{
+    struct picture {
+        std::size_t size;
+        const char* message;
+    };
+    for (const picture p :
+         {picture{0, "textures: cannot open \"armor.raw\": No such file or directory\n"},
+          picture{1000, "textures: \"armor.raw\" is too short: 1000 bytes found, 196608 expected\n"}}) {
+        SCOPED_TRACE(p.size);
+        scratch_directory directory;
+        if (p.size > 0)
+            write_file("armor.raw", random_bytes(p.size, 7));
+        viewer_process viewer(under_wine(directory.path()));
+        EXPECT_EQ(viewer.wait_exit(60s), 1);
+        EXPECT_EQ(viewer_errors(viewer), p.message);
+    }
+}
