@@ -1,4 +1,5 @@
 #include "camera.h"
+#include "gl_wraps.h"
 #include "glut_stand_ins.h"
 #include "headless_gl.h"
 #include "picture_files.h"
@@ -7,6 +8,7 @@
 #include "timer.h"
 #include "viewer.h"
 
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -168,6 +170,66 @@ TEST_F(viewer_gl, frame_rate_line_comes_from_the_timed_span)
     fake_step = {};
     EXPECT_EQ(frame_rate_line(), "FPS: inf\n");
     timer_use_clock(std::chrono::steady_clock::now);
+}
+
+namespace {
+
+// What the frame had done when the timer read the clock.
+struct reading {
+    std::size_t binds;
+    int swaps;
+    GLint depth;
+    GLdouble model_view[16];
+};
+std::vector<reading> readings;
+
+std::chrono::steady_clock::time_point observing_clock()
+{
+    reading r{binds.size(), buffer_swaps, 0, {}};
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &r.depth);
+    glGetDoublev(GL_MODELVIEW_MATRIX, r.model_view);
+    readings.push_back(r);
+    return stepping_clock();
+}
+
+}
+
+TEST_F(viewer_gl, the_timed_span_holds_the_grids_drawing_and_nothing_else)
+{
+    load(random_bytes(picture_bytes, 23));
+    glMatrixMode(GL_MODELVIEW);
+    GLint depth;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    GLdouble start_view[16];
+    glPushMatrix();
+    glLoadIdentity();
+    gluLookAt(30, -24, 40, 30, 24, 0, 0, 0, 1);
+    glGetDoublev(GL_MODELVIEW_MATRIX, start_view);
+    glPopMatrix();
+
+    timer_use_clock(observing_clock);
+    fake_step = std::chrono::milliseconds(4);
+    readings.clear();
+    binds.clear();
+    recording_binds = true;
+    const int swaps = buffer_swaps;
+    EXPECT_EQ(frame_rate_line(), "FPS: 249.999988\n");
+    recording_binds = false;
+    timer_use_clock(std::chrono::steady_clock::now);
+
+    ASSERT_EQ(readings.size(), 2u);
+    // Started with the view set up and nothing of the grid issued yet.
+    EXPECT_EQ(readings[0].binds, 0u);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(readings[0].model_view[i], start_view[i], 1e-9) << i;
+    // Stopped after the grid's last bind, before the matrix is popped and
+    // the buffers swap.
+    EXPECT_EQ(readings[1].binds, 72u);
+    EXPECT_EQ(binds.size(), 72u);
+    for (const reading& r : readings) {
+        EXPECT_EQ(r.depth, depth + 1);
+        EXPECT_EQ(r.swaps, swaps);
+    }
 }
 
 TEST_F(viewer_gl, first_frame_shows_each_slot_on_its_outward_face)
