@@ -6,10 +6,10 @@ cd "$(dirname "$0")/.."
 . scripts/common.sh
 
 repetitions=${1:-10}
-need_packages $build_packages libgtest-dev libbenchmark-dev
+need_packages $build_packages $virtual_x_packages $test_packages
 for variant in 0 1; do
     folder=build$([ "$variant" = 1 ] && echo -packed || true)
-    build_into "$folder" -DUSE_PACKED_TEXTURES="$variant" >/dev/null
+    build_into "$folder" -DUSE_PACKED_TEXTURES="$variant" -DTEXTURES_TESTS=ON -DTEXTURES_BENCHMARKS=ON >/dev/null
     echo "== benchmarks, USE_PACKED_TEXTURES=$variant"
     # Interleaved repetitions, so that a busy moment of the machine spreads
     # over all benchmarks rather than landing on one. The viewer's frames

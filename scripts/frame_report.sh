@@ -12,10 +12,10 @@ cd "$(dirname "$0")/.."
 
 folder=${1:-build}
 presses=${2:-300}
-need_packages $build_packages $virtual_x_packages coreutils gnuplot-nox libbenchmark-dev libgtest-dev
+need_packages $build_packages $virtual_x_packages $test_packages gnuplot-nox
 variant=0
 [[ $folder == *packed* ]] && variant=1
-build_into "$folder" -DUSE_PACKED_TEXTURES=$variant >/dev/null
+build_into "$folder" -DUSE_PACKED_TEXTURES=$variant -DTEXTURES_TESTS=ON -DTEXTURES_BENCHMARKS=ON >/dev/null
 [ -n "${DISPLAY:-}" ] || start_xvfb
 report=$PWD/$folder/frame-report
 mkdir -p "$report"
@@ -58,7 +58,7 @@ bare_startup=$(awk '$1 == "bench/bare_window" { print $2 }' "$report/startup.txt
 
 # The frames: orbit round the grid with the keys, one line a frame.
 start_program "$PWD/$folder/textures"
-window=$(viewer_window)
+window=$(viewer_window "$viewer_PID" /dev/null)
 while read -r -t 1 _ <&"${viewer[0]}"; do :; done
 : >"$report/lines.txt"
 keys_at=$EPOCHREALTIME

@@ -8,8 +8,8 @@ cd "$(dirname "$0")/.."
 . scripts/common.sh
 
 need_packages $build_packages
-[ -n "${DISPLAY:-}" ] || need_packages $virtual_x_packages coreutils
-build_into build >/dev/null
+[ -n "${DISPLAY:-}" ] || need_packages $virtual_x_packages
+build_viewer
 
 if [ -n "${DISPLAY:-}" ]; then
     cd data
@@ -19,9 +19,10 @@ fi
 echo "textures: no DISPLAY; running the viewer on a virtual X server (Xvfb) for its first frame" >&2
 start_xvfb
 output=$(mktemp)
-trap 'kill "$viewer_pid" "$xvfb_pid" 2>/dev/null || true; rm -f "$output"' EXIT
+trap 'kill "${viewer_pid:-}" "$xvfb_pid" 2>/dev/null || true; rm -f "$output" "$output.errors"' EXIT
 start_viewer "$output" "$@"
 screenshot=$PWD/build/first-frame.png
 save_screenshot "$window" "$screenshot"
 echo "screenshot of the first frame: $screenshot"
 cat "$output"
+cat "$output.errors" >&2
