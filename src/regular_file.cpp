@@ -40,7 +40,13 @@ regular_file open_regular_file(const char* path)
         close(fd);
         return {nullptr, 0, 0};
     }
-    return {fdopen(fd, "rb"), 0, static_cast<long long>(status.st_size)};
+    std::FILE* file = fdopen(fd, "rb");
+    if (file == nullptr) {
+        const int error = errno;
+        close(fd);
+        return {nullptr, error, 0};
+    }
+    return {file, 0, static_cast<long long>(status.st_size)};
 }
 
 #endif

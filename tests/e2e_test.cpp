@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <thread>
 
 using namespace std::chrono_literals;
 

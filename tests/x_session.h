@@ -33,7 +33,7 @@ public:
         std::optional<std::string> display;      // DISPLAY to use; the test server when empty
         bool keep_display = true;                // false: run with no DISPLAY at all
         std::vector<std::string> wrapper;        // e.g. valgrind and its options
-        std::string executable = TEXTURES_EXECUTABLE;
+        std::string executable = TEXTURES_EXECUTABLE; // or wine, the .exe its argument
     };
 
     explicit viewer_process(const options& o);
