@@ -28,7 +28,8 @@ if [ ! -f "$freeglut_package/FreeGLUTConfig.cmake" ]; then
     done >"$apt_dir/sources/from-lists.list"
     apt=(apt-get -qq -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt_dir/sources"
          -o Dir::State::Lists="$apt_dir/lists" -o APT::Sandbox::User="$(id -un)")
-    "${apt[@]}" update
+    # A source of the machine's that offers no deb-src need not stop us.
+    "${apt[@]}" update || echo "textures: some deb-src entries failed; trying the others" >&2
     (cd "$freeglut" && "${apt[@]}" source freeglut >/dev/null)
     # Its own code's warnings are not ours to mend: -w.
     cmake -S "$freeglut"/freeglut-*/ -B "$freeglut/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
