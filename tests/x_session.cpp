@@ -287,13 +287,17 @@ std::string viewer_process::error_output()
 
 std::string viewer_process::window(std::chrono::seconds wait)
 {
-    if (window_.empty()) {
+    // Asked again and again rather than with --sync: xdotool gives up when
+    // a window it is looking at goes away, as Wine's passing windows do.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (window_.empty()) {
         const std::string found =
-            run_command("timeout " + std::to_string(wait.count()) +
-                        " xdotool search --sync --onlyvisible --name '^textures$' 2>/dev/null");
+            run_command("xdotool search --onlyvisible --name '^textures$' 2>/dev/null");
         window_ = found.substr(0, found.find('\n'));
-        if (window_.empty())
+        if (window_.empty() && (!running() || std::chrono::steady_clock::now() >= deadline))
             throw std::runtime_error("no window appeared; the viewer said: " + error_output());
+        if (window_.empty())
+            std::this_thread::sleep_for(100ms);
     }
     return window_;
 }
