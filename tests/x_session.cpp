@@ -294,10 +294,11 @@ std::string viewer_process::window(std::chrono::seconds wait)
         const std::string found =
             run_command("xdotool search --onlyvisible --name '^textures$' 2>/dev/null");
         window_ = found.substr(0, found.find('\n'));
-        if (window_.empty() && (!running() || std::chrono::steady_clock::now() >= deadline))
+        if (!window_.empty())
+            break;
+        if (!running() || std::chrono::steady_clock::now() >= deadline)
             throw std::runtime_error("no window appeared; the viewer said: " + error_output());
-        if (window_.empty())
-            std::this_thread::sleep_for(100ms);
+        std::this_thread::sleep_for(100ms);
     }
     return window_;
 }
