@@ -6,6 +6,8 @@ build_packages="cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri"
 virtual_x_packages="xvfb xdotool x11-apps imagemagick coreutils"
 # What the tests and benchmarks need besides both of those.
 test_packages="libegl-dev libx11-dev libgtest-dev libbenchmark-dev valgrind"
+# The browsers the web tests drive.
+browser_packages="chromium firefox-esr"
 
 # Installs whichever of the named Debian packages are missing.
 need_packages() {
@@ -24,6 +26,21 @@ need_packages() {
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq >&2
     apt-get install -y -qq "${missing[@]}" >&2
+}
+
+# Node.js and npm: Debian's, unless the machine has a node of its own.
+need_node() {
+    command -v node >/dev/null && command -v npm >/dev/null || need_packages nodejs npm
+}
+
+# The web tests' npm packages, as tests/web/package-lock.json pins them;
+# installed again only when the lock file has changed since.
+need_node_modules() {
+    local lock=tests/web/package-lock.json stamp=tests/web/node_modules/.installed-lock
+    need_node
+    cmp -s "$lock" "$stamp" && return 0
+    (cd tests/web && npm ci --no-audit --no-fund >&2)
+    cp "$lock" "$stamp"
 }
 
 # Configures the folder $1, passing the remaining arguments to CMake.

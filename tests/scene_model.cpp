@@ -61,10 +61,10 @@ bool crosses_box(int box, const vec& from, const vec& direction, double limit, d
 
 }
 
-std::vector<unsigned char> texels_for(std::vector<unsigned char> bytes)
+std::vector<unsigned char> texels_for(std::vector<unsigned char> bytes, bool packed)
 {
     bytes.resize(256 * 256 * 3);
-    if (USE_PACKED_TEXTURES != 0)
+    if (packed)
         for (unsigned char& b : bytes)
             b = static_cast<unsigned char>((b & 0xF0) | (b >> 4));
     return bytes;

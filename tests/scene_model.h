@@ -25,10 +25,11 @@ extern const vec face_outward[face_count];
 std::array<vec, 4> face_corners(int box, int face);
 constexpr std::array<float, 2> corner_texture_coordinates[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
 
-// What the textures hold for a picture file of these bytes in this build:
-// its first 196,608 bytes, reduced to four bits a component in the packed
-// variant.
-std::vector<unsigned char> texels_for(std::vector<unsigned char> bytes);
+// What the textures hold for a picture file of these bytes: its first
+// 196,608 bytes, reduced to four bits a component in the packed variant
+// (this build's, unless said).
+std::vector<unsigned char> texels_for(std::vector<unsigned char> bytes,
+                                      bool packed = USE_PACKED_TEXTURES != 0);
 
 struct camera_model {
     vec eye{30, -24, 40};

@@ -348,6 +348,11 @@ std::array<int, 4> viewer_process::geometry()
     return g;
 }
 
+image read_image(const std::string& path)
+{
+    return parse_ppm(run_command("/usr/bin/convert '" + path + "' ppm:-"));
+}
+
 const std::vector<unsigned char>& shipped_texels()
 {
     static const std::vector<unsigned char> texels =
@@ -412,6 +417,11 @@ void expect_frame(viewer_process& viewer, const camera_model& camera, viewport v
             break;
         std::this_thread::sleep_for(200ms);
     }
+    expect_no_faults(faults, checked);
+}
+
+void expect_no_faults(const std::vector<std::string>& faults, int checked)
+{
     EXPECT_GT(checked, 60) << "too few points to compare";
     std::string first;
     for (std::size_t i = 0; i < faults.size() && i < 5; ++i)

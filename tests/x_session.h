@@ -77,6 +77,9 @@ private:
 // The texels the viewer should show for the shipped picture in this build.
 const std::vector<unsigned char>& shipped_texels();
 
+// A picture file (PNG, say) read through ImageMagick.
+image read_image(const std::string& path);
+
 // Whether a line is a well-formed frame-rate line.
 bool is_frame_line(const std::string& line);
 // Whether a line is a well-formed view-mode line.
@@ -98,6 +101,9 @@ constexpr viewport full_window{0, 0, 512, 512};
 void expect_frame(viewer_process& viewer, const camera_model& camera, viewport view, double aspect,
                   const std::vector<unsigned char>& texels = shipped_texels(),
                   std::chrono::milliseconds wait = std::chrono::seconds(2));
+
+// Expects a frame compared with the model (compare_frame) to have matched.
+void expect_no_faults(const std::vector<std::string>& faults, int checked);
 
 // The viewer on the shipped picture, its first frame drawn.
 struct started_viewer {

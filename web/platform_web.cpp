@@ -1,0 +1,79 @@
+// What the browser's OpenGL 1.x emulation (Emscripten's, on WebGL) gets
+// wrong for this viewer, put right here; linked into the web build alone,
+// where these definitions take the place of the emulation's own.
+
+#include "platform_gl.h"
+
+#include <cmath>
+#include <vector>
+
+extern "C" {
+
+// The upload the emulation leaves to WebGL itself.
+void emscripten_glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei width,
+                             GLsizei height, GLint border, GLenum format, GLenum type,
+                             const void* pixels);
+
+// The emulation's own loses its result; this is GLU's arithmetic, in
+// single precision as GLU has it.
+void gluLookAt(GLdouble eye_x, GLdouble eye_y, GLdouble eye_z, GLdouble center_x,
+               GLdouble center_y, GLdouble center_z, GLdouble up_x, GLdouble up_y, GLdouble up_z)
+{
+    const auto normalize = [](float v[3]) {
+        const float r = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        if (r == 0.0f)
+            return; // as GLU: a zero vector stays as it is
+        for (int i = 0; i < 3; ++i)
+            v[i] /= r;
+    };
+    const auto cross = [](const float a[3], const float b[3], float out[3]) {
+        out[0] = a[1] * b[2] - a[2] * b[1];
+        out[1] = a[2] * b[0] - a[0] * b[2];
+        out[2] = a[0] * b[1] - a[1] * b[0];
+    };
+    float forward[3] = {static_cast<float>(center_x - eye_x), static_cast<float>(center_y - eye_y),
+                        static_cast<float>(center_z - eye_z)};
+    float up[3] = {static_cast<float>(up_x), static_cast<float>(up_y), static_cast<float>(up_z)};
+    float side[3];
+    normalize(forward);
+    cross(forward, up, side);
+    normalize(side);
+    cross(side, forward, up);
+    // Column-major: the rows of the rotation are side, up and -forward.
+    const GLfloat m[16] = {side[0], up[0], -forward[0], 0, side[1], up[1], -forward[1], 0,
+                           side[2], up[2], -forward[2], 0, 0,       0,     0,           1};
+    glMultMatrixf(m);
+    glTranslated(-eye_x, -eye_y, -eye_z);
+}
+
+// The emulation takes the environment mode from glTexEnvi alone, and
+// warns on every other call.
+void glTexEnvf(GLenum target, GLenum name, GLfloat value)
+{
+    glTexEnvi(target, name, static_cast<GLint>(value));
+}
+
+// WebGL takes no GL_RGB4. The packed picture arrives widened to bytes
+// (each component n * 17), so it goes up as WebGL's own four bits a
+// component, which shows the same colours.
+void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei width, GLsizei height,
+                  GLint border, GLenum format, GLenum type, const void* pixels)
+{
+    if (internal_format != GL_RGB4 || format != GL_RGB || type != GL_UNSIGNED_BYTE) {
+        emscripten_glTexImage2D(target, level, internal_format, width, height, border, format,
+                                type, pixels);
+        return;
+    }
+    // Taken once, at the first upload, and reused for every texture.
+    static std::vector<GLushort> packed;
+    packed.resize(static_cast<std::size_t>(width) * height);
+    const auto* rgb = static_cast<const unsigned char*>(pixels);
+    for (std::size_t i = 0; i < packed.size(); ++i) {
+        const unsigned char* p = rgb + 3 * i;
+        packed[i] = static_cast<GLushort>((p[0] >> 4) << 12 | (p[1] >> 4) << 8 | (p[2] >> 4) << 4 | 0xF);
+    }
+    emscripten_glTexImage2D(target, level, GL_RGBA, width, height, border, GL_RGBA,
+                            GL_UNSIGNED_SHORT_4_4_4_4, packed.data());
+}
+
+}
