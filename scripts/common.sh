@@ -8,6 +8,8 @@ virtual_x_packages="xvfb xdotool x11-apps imagemagick coreutils"
 test_packages="libegl-dev libx11-dev libgtest-dev libbenchmark-dev valgrind"
 # The browsers the web tests drive.
 browser_packages="chromium firefox-esr"
+# The tools the package tests check the packages with.
+package_check_packages="lintian desktop-file-utils man-db unzip"
 
 # Installs whichever of the named Debian packages are missing.
 need_packages() {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 using namespace std::chrono_literals;
@@ -26,7 +27,10 @@ protected:
     // not outlive this test's X server.
     void TearDown() override { run_command("wineserver -k 2>/dev/null; wineserver -w 2>/dev/null"); }
 
-    static viewer_process::options under_wine(const std::string& directory = "")
+    // By default in the executable's own folder, as a user starts it there.
+    static viewer_process::options under_wine(
+        const std::string& directory =
+            std::filesystem::path(TEXTURES_WINDOWS_EXECUTABLE).parent_path().string())
     {
         return {{TEXTURES_WINDOWS_EXECUTABLE}, directory, std::nullopt, true, {}, "wine"};
     }
