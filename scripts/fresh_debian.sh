@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Tries the project as a new user would, as root on a freshly bootstrapped
+# Debian 12 (debootstrap's minimal variant, in a chroot under build-fresh/,
+# with the bookworm, bookworm-updates and bookworm-security suites).
+#
+#   fresh_debian.sh --deb        installs dist/'s .deb with apt-get, starts
+#                                textures in /usr/share/textures on Xvfb,
+#                                waits for its first frame's line and saves
+#                                the frame as build-fresh/deb-first-frame.png
+#   fresh_debian.sh COMMAND...   runs the command in a copy of this commit's
+#                                tree there (./scripts/test.sh, say)
+#
+# Every run starts from the same untouched system; the bootstrap itself is
+# kept in build-fresh/base.tar for the next run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/common.sh
+[ $# -gt 0 ] || { echo "usage: $0 --deb | COMMAND..." >&2; exit 2; }
+
+need_packages debootstrap
+# The machine's own Debian mirror, as its apt sources name it.
+mirror=$({ cat /etc/apt/sources.list /etc/apt/sources.list.d/*.sources \
+    /etc/apt/sources.list.d/*.list 2>/dev/null || true; } |
+    sed -n -E 's/^URIs: *([^ ]*\/debian)$/\1/p; s/^deb +(http[^ ]*\/debian) .*/\1/p' | head -n 1)
+mirror=${mirror:-http://deb.debian.org/debian}
+mkdir -p build-fresh
+if [ ! -f build-fresh/base.tar ]; then
+    rm -rf build-fresh/base
+    debootstrap --variant=minbase bookworm build-fresh/base "$mirror" >&2
+    cat >build-fresh/base/etc/apt/sources.list <<SOURCES
+deb $mirror bookworm main
+deb $mirror bookworm-updates main
+deb ${mirror%/debian}/debian-security bookworm-security main
+SOURCES
+    tar -C build-fresh/base -cf build-fresh/base.tar .
+    rm -rf build-fresh/base
+fi
+
+root=$PWD/build-fresh/root
+cleanup() {
+    for mount in dev/pts dev sys proc; do
+        umount -l "$root/$mount" 2>/dev/null || true
+    done
+}
+trap cleanup EXIT
+cleanup
+rm -rf "$root"
+mkdir -p "$root"
+tar -C "$root" -xf build-fresh/base.tar
+mount -t proc proc "$root/proc"
+mount --rbind /sys "$root/sys"
+mount --rbind /dev "$root/dev"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+mkdir -p "$root/root/textures"
+git archive HEAD | tar -C "$root/root/textures" -x
+
+if [ "$1" != --deb ]; then
+    exec_in="cd /root/textures && $*"
+else
+    deb=$(ls dist/textures_*_amd64.deb)
+    cp "$deb" "$root/root/"
+    exec_in="
+set -e
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq /root/$(basename "$deb") >/dev/null
+# Only what the check itself needs besides: a virtual X server and a screenshot.
+apt-get install -y -qq xvfb xdotool x11-apps imagemagick >/dev/null
+. /root/textures/scripts/common.sh
+start_xvfb
+cd /usr/share/textures
+stdbuf -oL textures >/tmp/lines 2>/tmp/lines.errors &
+viewer_pid=\$!
+window=\$(viewer_window \$viewer_pid /tmp/lines.errors)
+wait_for_lines /tmp/lines 1 \"the first frame's line\"
+sleep 0.5
+save_screenshot \$window /root/first-frame.png
+head -n 1 /tmp/lines
+kill \$viewer_pid \$xvfb_pid"
+fi
+chroot "$root" /bin/bash -c "$exec_in"
+if [ "$1" = --deb ]; then
+    cp "$root/root/first-frame.png" build-fresh/deb-first-frame.png
+    echo "the installed viewer's first frame: build-fresh/deb-first-frame.png"
+fi
