@@ -39,3 +39,13 @@ std::vector<unsigned char> random_bytes(std::size_t count, unsigned seed)
         b = static_cast<unsigned char>(generator() >> 24);
     return bytes;
 }
+
+const unusable_picture missing_and_short_pictures[2] = {
+    {0, "textures: cannot open \"armor.raw\": No such file or directory"},
+    {1000, "textures: \"armor.raw\" is too short: 1000 bytes found, 196608 expected"}};
+
+void make_picture(const unusable_picture& picture)
+{
+    if (picture.size > 0)
+        write_file("armor.raw", random_bytes(picture.size, 7));
+}

@@ -20,3 +20,13 @@ private:
 
 void write_file(const std::string& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> random_bytes(std::size_t count, unsigned seed);
+
+// A missing and a short picture file, and the line, without its newline,
+// that the viewer refuses each with; size 0 stands for no file at all.
+struct unusable_picture {
+    std::size_t size;
+    const char* message;
+};
+extern const unusable_picture missing_and_short_pictures[2];
+// Leaves such a picture file in the current directory.
+void make_picture(const unusable_picture& picture);

@@ -110,6 +110,8 @@ TEST_P(web, draws_the_grid_and_follows_the_keys_in_each_view_mode)
         steps.push_back("shot:" + std::to_string(cameras.size()));
         cameras.push_back(camera);
     }
+    // For whoever looks at the page (the README shows one).
+    steps.push_back("page:" TEXTURES_WEB_PAGE_SHOTS "/web-page-" + std::string(GetParam()) + ".png");
     const page_run run = drive(GetParam(), served.url, shots.path(), steps);
     ASSERT_EQ(run.status, 0) << run.driver_errors;
     for (std::size_t i = 0; i < cameras.size(); ++i)
@@ -140,30 +142,23 @@ INSTANTIATE_TEST_SUITE_P(browsers, web, testing::Values("chromium", "firefox"));
 
 TEST(web_chromium, a_missing_or_short_picture_shows_the_message_and_no_frame)
 {
-    struct picture {
-        std::size_t size;
-        const char* message;
-    };
-    for (const picture p :
-         {picture{0, "textures: cannot open \"armor.raw\": No such file or directory"},
-          picture{1000, "textures: \"armor.raw\" is too short: 1000 bytes found, 196608 expected"}}) {
-        SCOPED_TRACE(p.size);
+    for (const unusable_picture& picture : missing_and_short_pictures) {
+        SCOPED_TRACE(picture.size);
         // Any static server will do: this one sends no isolation headers.
         scratch_directory folder;
         for (const char* file : {"index.html", "textures.js", "textures.wasm"})
             std::filesystem::copy_file(std::string(TEXTURES_WEB_FOLDER "/") + file, file);
-        if (p.size > 0)
-            write_file("armor.raw", random_bytes(p.size, 7));
+        make_picture(picture);
         server served(folder.path(), false);
         const page_run run = drive("chromium", served.url, folder.path(), {"error", "shot:none"});
         ASSERT_EQ(run.status, 0) << run.driver_errors;
         // Besides the program's line, the browser reports the missing file.
         std::vector<std::string> errors = run.errors;
-        if (p.size == 0 && !errors.empty() && errors[0].rfind("Failed to load resource", 0) == 0)
+        if (picture.size == 0 && !errors.empty() && errors[0].rfind("Failed to load resource", 0) == 0)
             errors.erase(errors.begin());
-        EXPECT_EQ(errors, std::vector<std::string>{p.message});
-        EXPECT_EQ(run.problem, p.message);
-        EXPECT_EQ(run.panel, std::vector<std::string>{p.message});
+        EXPECT_EQ(errors, std::vector<std::string>{picture.message});
+        EXPECT_EQ(run.problem, picture.message);
+        EXPECT_EQ(run.panel, std::vector<std::string>{picture.message});
         EXPECT_TRUE(run.output.empty()) << run.output.front();
         const image none = read_image(folder.path() + "/none.png");
         bool background = false;

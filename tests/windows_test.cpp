@@ -76,19 +76,12 @@ TEST_F(windows, draws_the_grid_and_follows_the_keys)
 
 TEST_F(windows, a_missing_or_short_picture_ends_it_with_the_message_and_status_1)
 {
-    struct picture {
-        std::size_t size;
-        const char* message;
-    };
-    for (const picture p :
-         {picture{0, "textures: cannot open \"armor.raw\": No such file or directory\n"},
-          picture{1000, "textures: \"armor.raw\" is too short: 1000 bytes found, 196608 expected\n"}}) {
-        SCOPED_TRACE(p.size);
+    for (const unusable_picture& picture : missing_and_short_pictures) {
+        SCOPED_TRACE(picture.size);
         scratch_directory directory;
-        if (p.size > 0)
-            write_file("armor.raw", random_bytes(p.size, 7));
+        make_picture(picture);
         viewer_process viewer(under_wine(directory.path()));
         EXPECT_EQ(viewer.wait_exit(60s), 1);
-        EXPECT_EQ(viewer_errors(viewer), p.message);
+        EXPECT_EQ(viewer_errors(viewer), picture.message + std::string("\n"));
     }
 }
