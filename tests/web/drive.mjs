@@ -6,38 +6,17 @@
 // Steps: "frame" waits for the first frame's line; "error" waits for a line
 // on standard error; "key:K" presses K and waits for the line it makes
 // (none for an ignored key); "shot:NAME" saves the canvas, once the frame
-// is on it, as FOLDER/NAME.png. Every console message goes to standard
-// output as "TYPE: TEXT" (log for the program's standard output, error for
-// its standard error), and a page error as "pageerror: TEXT". At the end
-// come "isolated: true|false", "problem: " with the text the page shows
-// above the canvas, and "panel: LINE" for each line of its console panel. A step that waits longer than 20 s ends the run
-// with status 2.
-import puppeteer from "puppeteer-core";
+// is on it, as FOLDER/NAME.png; "page:PATH" saves the whole page as PATH.
+// Every console message goes to standard output as "TYPE: TEXT" (log for
+// the program's standard output, error for its standard error), and a page
+// error as "pageerror: TEXT". At the end come "isolated: true|false",
+// "problem: " with the text the page shows above the canvas, and
+// "panel: LINE" for each line of its console panel. A step that waits
+// longer than 20 s ends the run with status 2.
 import path from "node:path";
+import { launch } from "./browsers.mjs";
 
 const [browser_name, url, folder, ...steps] = process.argv.slice(2);
-
-function launch_options() {
-  if (browser_name === "chromium")
-    return {
-      browser: "chrome",
-      executablePath: "/usr/bin/chromium",
-      headless: true,
-      // WebGL without a GPU; the rest keeps Chromium off the network.
-      args: ["--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
-             "--disable-background-networking", "--disable-component-update", "--disable-sync",
-             "--no-first-run", "--disable-quic"],
-    };
-  if (browser_name === "firefox")
-    // Headless Firefox has no WebGL here; on a (virtual) display it has.
-    return {
-      browser: "firefox",
-      executablePath: "/usr/bin/firefox-esr",
-      headless: false,
-      extraPrefsFirefox: { "webgl.force-enabled": true },
-    };
-  throw new Error(`unknown browser ${browser_name}`);
-}
 
 const messages = [];
 let waiting = null; // resolves when a message passes its test
@@ -65,7 +44,7 @@ const frame_line = (m) => m.type === "log" && m.text.startsWith("FPS: ");
 const mode_line = (m) => m.type === "log" && m.text.startsWith("view mode: ");
 const error_line = (m) => m.type === "error";
 
-const browser = await puppeteer.launch({ ...launch_options(), defaultViewport: { width: 1280, height: 800 } });
+const browser = await launch(browser_name);
 let status = 0;
 try {
   const page = await browser.newPage();
@@ -98,6 +77,8 @@ try {
         requestAnimationFrame(() => requestAnimationFrame(resolve))));
       const canvas = await page.$("canvas");
       await canvas.screenshot({ path: path.join(folder, `${argument}.png`) });
+    } else if (verb === "page") {
+      await page.screenshot({ path: argument });
     } else {
       throw new Error(`unknown step ${step}`);
     }

@@ -1,0 +1,42 @@
+// The page's start-up and frames in one browser: the time from navigation
+// to the first frame's line, then the "FPS:" lines of key presses made one
+// frame at a time. Prints one JSON object.
+//
+//   node bench/web_bench.mjs chromium|firefox URL PRESSES
+import { launch } from "../tests/web/browsers.mjs";
+
+const [browser_name, url, presses] = process.argv.slice(2);
+const browser = await launch(browser_name);
+try {
+  const page = await browser.newPage();
+  // The page's clock at its first frame's line, taken from outside it:
+  // navigation starts at 0 on that clock.
+  await page.evaluateOnNewDocument(() => {
+    const log = console.log;
+    console.log = (...parts) => {
+      if (window.first_frame_at === undefined && String(parts[0]).startsWith("FPS: "))
+        window.first_frame_at = performance.now();
+      log(...parts);
+    };
+  });
+  const rates = [];
+  let arrived = () => {};
+  page.on("console", (message) => {
+    if (message.text().startsWith("FPS: ")) {
+      rates.push(message.text().slice(5)); // as printed, "inf" included
+      arrived();
+    }
+  });
+  await page.goto(url);
+  await page.waitForFunction(() => window.first_frame_at !== undefined, { timeout: 60000 });
+  const first_frame_ms = await page.evaluate(() => window.first_frame_at);
+  for (let i = 0; i < Number(presses); ++i) {
+    const frame = new Promise((resolve) => { arrived = resolve; });
+    await page.keyboard.press("6");
+    await frame;
+  }
+  console.log(JSON.stringify({ browser: browser_name, first_frame_ms, rates: rates.slice(1),
+                               isolated: await page.evaluate(() => window.crossOriginIsolated) }));
+} finally {
+  await browser.close();
+}
