@@ -50,7 +50,12 @@ tar -C "$root" -xf build-fresh/base.tar
 mount -t proc proc "$root/proc"
 mount --rbind /sys "$root/sys"
 mount --rbind /dev "$root/dev"
+# The machine's own network set-up: its name servers, and the certificate
+# authorities it adds to Debian's (a proxy's, say), which npm then needs.
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+if compgen -G '/usr/local/share/ca-certificates/*.crt' >/dev/null; then
+    cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
+fi
 mkdir -p "$root/root/textures"
 git archive HEAD | tar -C "$root/root/textures" -x
 

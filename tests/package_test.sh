@@ -47,6 +47,8 @@ grep -qx 'Path=/usr/share/textures' "$unpacked/usr/share/applications/textures.d
     fail "the desktop entry does not start the viewer where the picture is"
 warnings=$(MANWIDTH=80 man --warnings -l "$unpacked/usr/share/man/man1/textures.1.gz" 2>&1 >/dev/null)
 expect_same "man --warnings" "" "$warnings"
+expect_same "the changelog's version" "textures ($version) unstable; urgency=medium" \
+    "$(zcat "$unpacked/usr/share/doc/textures/changelog.gz" | head -n 1)"
 expect_same "the picture" "" "$(cmp "$unpacked/usr/share/textures/armor.raw" "$2/data/armor.raw")"
 
 zip_contents() { unzip -Z1 "$1" | sort; }

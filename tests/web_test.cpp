@@ -169,9 +169,9 @@ TEST(web_chromium, a_missing_or_short_picture_shows_the_message_and_no_frame)
     }
 }
 
-TEST(web_chromium, the_packed_build_shows_the_packed_picture)
+TEST(web_chromium, the_packed_build_shows_the_packed_picture_from_a_plain_server)
 {
-    server served(TEXTURES_WEB_PACKED_FOLDER, true);
+    server served(TEXTURES_WEB_PACKED_FOLDER, false);
     scratch_directory shots;
     const page_run run = drive("chromium", served.url, shots.path(), {"frame", "shot:first"});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
