@@ -38,8 +38,8 @@ fi
 
 root=$PWD/build-fresh/root
 cleanup() {
-    for mount in dev/pts dev sys proc; do
-        umount -l "$root/$mount" 2>/dev/null || true
+    for mount in dev sys proc; do
+        umount -R -l "$root/$mount" 2>/dev/null || true
     done
 }
 trap cleanup EXIT
@@ -47,7 +47,9 @@ cleanup
 rm -rf "$root"
 mkdir -p "$root"
 tar -C "$root" -xf build-fresh/base.tar
-mount -t proc proc "$root/proc"
+# The machine's own /proc: LeakSanitizer's tracer crashes on a procfs
+# mounted afresh in the chroot.
+mount --rbind /proc "$root/proc"
 mount --rbind /sys "$root/sys"
 mount --rbind /dev "$root/dev"
 # The machine's own network set-up: its name servers, and the certificate
