@@ -37,7 +37,7 @@ struct server {
 
 // What one run of the page said, sorted by kind.
 struct page_run {
-    std::vector<std::string> output, errors, page_errors, panel;
+    std::vector<std::string> output, errors, warnings, page_errors, panel;
     std::string isolated, problem, driver_errors;
     std::optional<int> status;
 };
@@ -59,6 +59,8 @@ page_run drive(const std::string& browser, const std::string& url, const std::st
             run.output.push_back(text);
         else if (kind == "error")
             run.errors.push_back(text);
+        else if (kind == "warn")
+            run.warnings.push_back(text);
         else if (kind == "pageerror")
             run.page_errors.push_back(text);
         else if (kind == "panel")
@@ -133,6 +135,9 @@ TEST_P(web, draws_the_grid_and_follows_the_keys_in_each_view_mode)
     EXPECT_EQ(run.isolated, "true");
     EXPECT_TRUE(run.errors.empty()) << run.errors.front();
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
+    // The emulation warns at start-up only, not at each texture's set-up.
+    for (const std::string& warning : run.warnings)
+        EXPECT_EQ(warning.find("glTexEnv"), std::string::npos) << warning;
     // The panel holds the program's lines, and none of the emulation's.
     EXPECT_EQ(run.panel, run.output);
     EXPECT_EQ(run.problem, "");
