@@ -56,6 +56,7 @@ mount --rbind /dev "$root/dev"
 # authorities it adds to Debian's (a proxy's, say), which npm then needs.
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 if compgen -G '/usr/local/share/ca-certificates/*.crt' >/dev/null; then
+    mkdir -p "$root/usr/local/share/ca-certificates"
     cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
 fi
 mkdir -p "$root/root/textures"
