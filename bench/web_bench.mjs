@@ -1,6 +1,6 @@
 // The page's start-up and frames in one browser: the time from navigation
-// to the page's parsing and to the first frame's line, then the "FPS:" lines of key presses made one
-// frame at a time. Prints one JSON object.
+// to the page's parsing and to the first frame's line, then the "FPS:"
+// lines of key presses made one frame at a time. Prints one JSON object.
 //
 //   node bench/web_bench.mjs chromium|firefox URL PRESSES
 import { launch } from "../tests/web/browsers.mjs";

@@ -32,7 +32,7 @@ run_suite() {
     ctest --test-dir "$folder" --output-on-failure -j "$(nproc)"
 }
 run_suite build -DUSE_PACKED_TEXTURES=OFF -DTEXTURES_SANITIZE=OFF \
-    -DTEXTURES_WINDOWS_EXECUTABLE="$(echo "$PWD"/build-unpacked/textures-*-windows-*/textures.exe)" \
+    -DTEXTURES_WINDOWS_EXECUTABLE="$(echo "$PWD"/build-unpacked/*-windows-*/textures.exe)" \
     -DTEXTURES_WEB_FOLDER="$(echo "$PWD"/build-unpacked/textures-*-web)" \
     -DTEXTURES_WEB_PACKED_FOLDER="$PWD/build-web-packed" -DTEXTURES_DIST_FOLDER="$PWD/dist"
 run_suite build-packed -DUSE_PACKED_TEXTURES=ON -DTEXTURES_SANITIZE=OFF

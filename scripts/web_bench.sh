@@ -21,7 +21,8 @@ server_log=$(mktemp)
 results=$(mktemp)
 python3 scripts/serve_web.py build-web 0 >"$server_log" &
 server_pid=$!
-trap 'kill "$server_pid" "${viewer_pid:-}" "${xvfb_pid:-}" 2>/dev/null || true; rm -f "$server_log" "$results" "$results.lines" "$results.lines.errors"' EXIT
+trap 'kill "$server_pid" "${viewer_pid:-}" "${xvfb_pid:-}" 2>/dev/null || true
+      rm -f "$server_log" "$results" "$results.lines" "$results.lines.errors"' EXIT
 until url=$(grep -o 'http://[^ ]*' "$server_log"); do sleep 0.1; done
 
 echo "### The page's files"
@@ -31,7 +32,7 @@ echo "|---|---|"
 for file in index.html textures.js textures.wasm armor.raw; do
     echo "| \`$file\` | $(stat -c %s "build-web/$file") |"
 done
-echo "| all but the picture | $(cat build-web/index.html build-web/textures.js build-web/textures.wasm | wc -c) |"
+echo "| all but the picture | $(cd build-web && cat index.html textures.js textures.wasm | wc -c) |"
 
 # Page loads, each in a fresh browser; then the frames.
 for browser in chromium firefox; do
@@ -71,7 +72,8 @@ def row(name, rates):
     times = sorted(1000 / r for r in rates if r > 0)  # ms; inf is a span under the clock's step
     pick = lambda q: times[min(len(times) - 1, int(q * len(times)))]
     print(f"| {name} | {len(rates)} | {sum(r == float('inf') for r in rates)} "
-          f"| {times[0]:.3f} | {statistics.median(times):.3f} | {pick(0.99):.3f} | {times[-1]:.3f} |")
+          f"| {times[0]:.3f} | {statistics.median(times):.3f} | {pick(0.99):.3f} "
+          f"| {times[-1]:.3f} |")
 
 print(f"\n### Issue times of {presses} frames (\"6\" in orbit mode), in ms\n")
 print("| Where | lines | inf | min | median | p99 | max |")

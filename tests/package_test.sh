@@ -30,7 +30,7 @@ expect_same ".deb contents" "\
 /usr/share/doc/textures/copyright
 /usr/share/icons/hicolor/256x256/apps/textures.png
 /usr/share/man/man1/textures.1.gz
-/usr/share/textures/armor.raw" "$(dpkg-deb -c "$deb" | grep -v '^d' | awk '{print substr($6, 2)}' | sort)"
+/usr/share/textures/armor.raw" "$(dpkg-deb -c "$deb" | awk '!/^d/ {print substr($6, 2)}' | sort)"
 expect_same ".deb version" "$version" "$(dpkg-deb -f "$deb" Version)"
 # Computed from the binary: the C and C++ runtimes, OpenGL, GLU, GLUT.
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -45,7 +45,8 @@ desktop-file-validate "$unpacked/usr/share/applications/textures.desktop" ||
     fail "desktop-file-validate rejects the desktop entry"
 grep -qx 'Path=/usr/share/textures' "$unpacked/usr/share/applications/textures.desktop" ||
     fail "the desktop entry does not start the viewer where the picture is"
-warnings=$(MANWIDTH=80 man --warnings -l "$unpacked/usr/share/man/man1/textures.1.gz" 2>&1 >/dev/null)
+manual=$unpacked/usr/share/man/man1/textures.1.gz
+warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
 expect_same "man --warnings" "" "$warnings"
 expect_same "the changelog's version" "textures ($version) unstable; urgency=medium" \
     "$(zcat "$unpacked/usr/share/doc/textures/changelog.gz" | head -n 1)"

@@ -113,7 +113,8 @@ TEST_P(web, draws_the_grid_and_follows_the_keys_in_each_view_mode)
         cameras.push_back(camera);
     }
     // For whoever looks at the page (the README shows one).
-    steps.push_back("page:" TEXTURES_WEB_PAGE_SHOTS "/web-page-" + std::string(GetParam()) + ".png");
+    steps.push_back("page:" TEXTURES_WEB_PAGE_SHOTS "/web-page-" + std::string(GetParam()) +
+                    ".png");
     const page_run run = drive(GetParam(), served.url, shots.path(), steps);
     ASSERT_EQ(run.status, 0) << run.driver_errors;
     for (std::size_t i = 0; i < cameras.size(); ++i)
@@ -159,7 +160,8 @@ TEST(web_chromium, a_missing_or_short_picture_shows_the_message_and_no_frame)
         ASSERT_EQ(run.status, 0) << run.driver_errors;
         // Besides the program's line, the browser reports the missing file.
         std::vector<std::string> errors = run.errors;
-        if (picture.size == 0 && !errors.empty() && errors[0].rfind("Failed to load resource", 0) == 0)
+        const bool reported = !errors.empty() && errors[0].rfind("Failed to load resource", 0) == 0;
+        if (picture.size == 0 && reported)
             errors.erase(errors.begin());
         EXPECT_EQ(errors, std::vector<std::string>{picture.message});
         EXPECT_EQ(run.problem, picture.message);

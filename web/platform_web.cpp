@@ -70,7 +70,8 @@ void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei wid
     const auto* rgb = static_cast<const unsigned char*>(pixels);
     for (std::size_t i = 0; i < packed.size(); ++i) {
         const unsigned char* p = rgb + 3 * i;
-        packed[i] = static_cast<GLushort>((p[0] >> 4) << 12 | (p[1] >> 4) << 8 | (p[2] >> 4) << 4 | 0xF);
+        packed[i] =
+            static_cast<GLushort>((p[0] >> 4) << 12 | (p[1] >> 4) << 8 | (p[2] >> 4) << 4 | 0xF);
     }
     emscripten_glTexImage2D(target, level, GL_RGBA, width, height, border, GL_RGBA,
                             GL_UNSIGNED_SHORT_4_4_4_4, packed.data());

@@ -85,7 +85,8 @@ try {
   }
   note("isolated", String(await page.evaluate(() => window.crossOriginIsolated)));
   note("problem", await page.$eval("#problem", (element) => element.textContent));
-  for (const line of await page.$$eval("#console > div", (rows) => rows.map((row) => row.textContent)))
+  const panel = await page.$$eval("#console > div", (rows) => rows.map((row) => row.textContent));
+  for (const line of panel)
     note("panel", line);
 } catch (error) {
   process.stderr.write(`drive.mjs: ${error.message}\n`);
