@@ -47,8 +47,6 @@ cleanup
 rm -rf "$root"
 mkdir -p "$root"
 tar -C "$root" -xf build-fresh/base.tar
-# The machine's own /proc: LeakSanitizer's tracer crashes on a procfs
-# mounted afresh in the chroot.
 mount --rbind /proc "$root/proc"
 mount --rbind /sys "$root/sys"
 mount --rbind /dev "$root/dev"
