@@ -123,7 +123,14 @@ save_screenshot() {
 start_viewer() {
     local output=$1
     shift
-    (cd data && exec stdbuf -oL ../build/textures "$@" >"$output" 2>"$output.errors") &
+    start_viewer_in "$output" data ../build/textures "$@"
+}
+
+# As start_viewer, for the viewer command $3... started in the folder $2.
+start_viewer_in() {
+    local output=$1 folder=$2
+    shift 2
+    (cd "$folder" && exec stdbuf -oL "$@" >"$output" 2>"$output.errors") &
     viewer_pid=$!
     window=$(viewer_window "$viewer_pid" "$output.errors")
     wait_for_lines "$output" 1 "the first frame's line"

@@ -74,12 +74,7 @@ apt-get install -y -qq /root/$(basename "$deb") >/dev/null
 apt-get install -y -qq xvfb xdotool x11-apps imagemagick >/dev/null
 . /root/textures/scripts/common.sh
 start_xvfb
-cd /usr/share/textures
-stdbuf -oL textures >/tmp/lines 2>/tmp/lines.errors &
-viewer_pid=\$!
-window=\$(viewer_window \$viewer_pid /tmp/lines.errors)
-wait_for_lines /tmp/lines 1 \"the first frame's line\"
-sleep 0.5
+start_viewer_in /tmp/lines /usr/share/textures textures
 save_screenshot \$window /root/first-frame.png
 head -n 1 /tmp/lines
 kill \$viewer_pid \$xvfb_pid"
