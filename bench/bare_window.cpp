@@ -33,6 +33,8 @@ void first_frame()
 int main(int argc, char** argv)
 {
     glutInit(&argc, argv);
+    // The window init_viewer makes, written out again rather than shared:
+    // a lower bound must stay put when the code it bounds changes.
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(512, 512);
     glutInitWindowPosition(200, 100);

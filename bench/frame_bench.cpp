@@ -165,15 +165,8 @@ void uploads_72(benchmark::State& state)
     read_picture(pixels.data());
     for (auto _ : state) {
         glGenTextures(texture_count, texture_names);
-        for (int i = 0; i < texture_count; ++i) {
-            if (USE_PACKED_TEXTURES != 0) {
-                pack_rgb4(packed.data(), pixels.data());
-                unpack_rgb4(pixels.data(), packed.data());
-            }
-            glBindTexture(GL_TEXTURE_2D, texture_names[i]);
-            glTexImage2D(GL_TEXTURE_2D, 0, USE_PACKED_TEXTURES != 0 ? GL_RGB4 : GL_RGB, 256, 256, 0,
-                         GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        }
+        for (const GLuint name : texture_names)
+            upload_texture(name, pixels.data(), packed.data());
         glFinish();
         state.PauseTiming();
         forget_textures();

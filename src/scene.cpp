@@ -96,19 +96,24 @@ void load_textures()
                          picture_file, size, picture_bytes);
             warned = true;
         }
-        if (USE_PACKED_TEXTURES != 0) {
-            // OpenGL has no 12-bit pixel format, so the packed components
-            // reach it widened back to bytes.
-            pack_rgb4(packed.get(), pixels.data());
-            unpack_rgb4(pixels.data(), packed.get());
-        }
-        glBindTexture(GL_TEXTURE_2D, texture_names[i]);
-        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexImage2D(GL_TEXTURE_2D, 0, USE_PACKED_TEXTURES != 0 ? GL_RGB4 : GL_RGB, picture_side,
-                     picture_side, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        upload_texture(texture_names[i], pixels.data(), packed.get());
     }
+}
+
+void upload_texture(GLuint name, unsigned char* pixels, unsigned char* packed_pixels)
+{
+    if (USE_PACKED_TEXTURES != 0) {
+        // OpenGL has no 12-bit pixel format, so the packed components
+        // reach it widened back to bytes.
+        pack_rgb4(packed_pixels, pixels);
+        unpack_rgb4(pixels, packed_pixels);
+    }
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, USE_PACKED_TEXTURES != 0 ? GL_RGB4 : GL_RGB, picture_side,
+                 picture_side, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
 }
 
 void draw_box(int first_slot, int x, int y, int size)

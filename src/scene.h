@@ -14,6 +14,10 @@ constexpr char picture_file[] = "armor.raw";
 extern GLuint texture_names[texture_count];
 
 void load_textures();
+// Fills one texture from the picture's pixels, as load_textures fills each
+// slot; the packed variant packs them through packed_pixels (packed_bytes)
+// and leaves them widened back.
+void upload_texture(GLuint name, unsigned char* pixels, unsigned char* packed_pixels);
 void draw_grid();
 void draw_box(int first_slot, int x, int y, int size);
 
