@@ -1,11 +1,9 @@
 // What a frame and the start-up cost in a real headless Mesa context, each
 // beside the lower bound of the same work done the plainest way.
 
-#include "camera.h"
 #include "headless_gl.h"
 #include "scene.h"
 #include "scene_model.h"
-#include "viewer.h"
 
 #include <GL/glu.h>
 #include <benchmark/benchmark.h>
@@ -232,10 +230,7 @@ int main(int argc, char** argv)
     // The shipped picture, read the way the viewer reads it.
     if (chdir(TEXTURES_DATA_DIR) != 0)
         return 1;
-    use_headless_gl(512, 512);
-    init_gl_state();
-    init_camera();
-    reshape(512, 512);
+    start_headless_viewer();
     load_textures();
     std::memcpy(grid_names, texture_names, sizeof grid_names);
     // Mesa compiles its shaders for each new state on first use; keep that

@@ -2,13 +2,16 @@
 // to the page's parsing and to the first frame's line, then the "FPS:"
 // lines of key presses made one frame at a time. Prints one JSON object.
 //
-//   node bench/web_bench.mjs chromium|firefox URL PRESSES
-import { launch } from "../tests/web/browsers.mjs";
+//   node bench/web_bench.mjs chromium|firefox URL PRESSES [DEVICE]
+//
+// DEVICE is one of browsers.mjs's screens, the desktop by default.
+import { devices, launch } from "../tests/support/browsers.mjs";
 
-const [browser_name, url, presses] = process.argv.slice(2);
+const [browser_name, url, presses, device = "desktop"] = process.argv.slice(2);
 const browser = await launch(browser_name);
 try {
   const page = await browser.newPage();
+  await page.setViewport(devices[device]);
   // The page's clock at its first frame's line, taken from outside it:
   // navigation starts at 0 on that clock.
   await page.evaluateOnNewDocument(() => {
@@ -39,7 +42,7 @@ try {
     await page.keyboard.press("6");
     await frame;
   }
-  console.log(JSON.stringify({ browser: browser_name, first_frame_ms, parsed_ms, rates,
+  console.log(JSON.stringify({ browser: browser_name, device, first_frame_ms, parsed_ms, rates,
                                isolated: await page.evaluate(() => window.crossOriginIsolated) }));
 } finally {
   await browser.close();

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Runs the benchmark suite and the frame-rate report for both variants.
-#   scripts/bench.sh [repetitions, default 10]
+# Runs the benchmark suite and the frame-rate report (on the display, or on
+# a virtual X server where there is none) for both variants.
+#   scripts/bench.sh [repetitions, default 10] [key presses, default 300]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
-repetitions=${1:-10}
-need_packages $build_packages $virtual_x_packages $test_packages
-for variant in 0 1; do
-    folder=build$([ "$variant" = 1 ] && echo -packed || true)
-    build_into "$folder" -DUSE_PACKED_TEXTURES="$variant" -DTEXTURES_TESTS=ON -DTEXTURES_BENCHMARKS=ON >/dev/null
-    echo "== benchmarks, USE_PACKED_TEXTURES=$variant"
+need_packages $build_packages $virtual_x_packages $test_packages gnuplot-nox
+for preset in default packed; do
+    folder=build$([ "$preset" = packed ] && echo -packed || true)
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" >/dev/null
+    echo "== benchmarks: $preset"
     # Interleaved repetitions, so that a busy moment of the machine spreads
     # over all benchmarks rather than landing on one. The viewer's frames
     # and their bare loop run in a process of their own: once a single long
@@ -18,9 +19,9 @@ for variant in 0 1; do
     # llvmpipe issues the same 72 quads several times faster, and the
     # viewer does neither.
     for set in 'draw_grid|bare_loop' 'one_texture' 'load|reads|upload|pack|copy'; do
-        "$folder/bench/frame_bench" --benchmark_filter="$set" --benchmark_repetitions="$repetitions" \
+        "$folder/bench/frame_bench" --benchmark_filter="$set" --benchmark_repetitions="${1:-10}" \
             --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
             --benchmark_min_time=0.2 | grep -E '_median|_cv|variant'
     done
-    ./scripts/frame_report.sh "$folder"
+    on_display "$folder/bench/frame_report" "${2:-300}"
 done

@@ -71,13 +71,12 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq /root/$(basename "$deb") >/dev/null
 # Only what the check itself needs besides: a virtual X server and a screenshot.
-apt-get install -y -qq xvfb xdotool x11-apps imagemagick >/dev/null
-. /root/textures/scripts/common.sh
-start_xvfb
-start_viewer_in /tmp/lines /usr/share/textures textures
-save_screenshot \$window /root/first-frame.png
-head -n 1 /tmp/lines
-kill \$viewer_pid \$xvfb_pid"
+apt-get install -y -qq xvfb xauth x11-apps imagemagick >/dev/null
+cd /root/textures
+. scripts/common.sh
+on_display bash -c '. scripts/common.sh
+    first_frame /root/first-frame.png /tmp/lines /usr/share/textures textures && kill \$viewer_pid'
+head -n 1 /tmp/lines"
 fi
 chroot "$root" /bin/bash -c "$exec_in"
 if [ "$1" = --deb ]; then

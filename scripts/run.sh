@@ -9,20 +9,19 @@ cd "$(dirname "$0")/.."
 
 need_packages $build_packages
 [ -n "${DISPLAY:-}" ] || need_packages $virtual_x_packages
-build_viewer
+cmake --preset default >/dev/null
+cmake --build --preset viewer >/dev/null
 
 if [ -n "${DISPLAY:-}" ]; then
     cd data
     exec ../build/textures "$@"
 fi
-
 echo "textures: no DISPLAY; running the viewer on a virtual X server (Xvfb) for its first frame" >&2
-start_xvfb
 output=$(mktemp)
-trap 'kill "${viewer_pid:-}" "$xvfb_pid" 2>/dev/null || true; rm -f "$output" "$output.errors"' EXIT
-start_viewer "$output" "$@"
-screenshot=$PWD/build/first-frame.png
-save_screenshot "$window" "$screenshot"
-echo "screenshot of the first frame: $screenshot"
+trap 'rm -f "$output" "$output.errors"' EXIT
+on_display bash -c '. scripts/common.sh
+    first_frame "$@" && kill "$viewer_pid"' first_frame \
+    build/first-frame.png "$output" data ../build/textures "$@"
+echo "screenshot of the first frame: $PWD/build/first-frame.png"
 cat "$output"
 cat "$output.errors" >&2

@@ -1,37 +1,23 @@
 #!/usr/bin/env bash
-# Builds the viewer for the browser with Debian's Emscripten and leaves a
-# static folder, build-web/ by default: index.html, textures.js,
-# textures.wasm and armor.raw, for any web server to serve.
+# Builds the viewer for the browser with Debian's Emscripten: the "web"
+# workflow preset, whose page is the static folder build-web/page/
+# (index.html, textures.js, textures.wasm and armor.raw, for any web server
+# to serve) and its zip in dist/; or the "web-packed" one, whose page is
+# build-web-packed/page/.
 #
-#   web.sh [--serve] [--into FOLDER] [CMAKE ARGUMENTS...]
+#   web.sh [--serve] [web|web-packed]
 #
-# --serve then serves the folder on 127.0.0.1:8000, cross-origin isolated
-# (scripts/serve_web.py). Other arguments go to CMake, for example
-# -DUSE_PACKED_TEXTURES=ON. The CMake build itself lives in FOLDER-cmake.
+# --serve then serves the page on 127.0.0.1:8000 (or PORT), cross-origin
+# isolated (scripts/serve_web.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
 serve=false
-folder=build-web
-while [ $# -gt 0 ]; do
-    case $1 in
-    --serve) serve=true; shift ;;
-    --into) folder=${2:?--into needs a folder}; shift 2 ;;
-    *) break ;;
-    esac
-done
-
+[ "${1:-}" = --serve ] && serve=true && shift
+preset=${1:-web}
 need_packages cmake make emscripten python3
-# Emscripten's JavaScript tools need Debian's own node modules, whichever
-# node comes first on PATH.
-export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
-toolchain=$(em-config EMSCRIPTEN_ROOT)/cmake/Modules/Platform/Emscripten.cmake
-build_into "$folder-cmake" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DTEXTURES_TESTS=OFF -DTEXTURES_BENCHMARKS=OFF "$@" >/dev/null
-rm -rf "$folder"
-cmake --install "$folder-cmake" --prefix "$folder" >/dev/null
-echo "built $folder/"
-if $serve; then
-    exec python3 scripts/serve_web.py "$folder" "${PORT:-8000}"
-fi
+cmake --workflow --preset "$preset" >/dev/null
+echo "built build-$preset/page/"
+$serve && exec python3 scripts/serve_web.py "build-$preset/page" "${PORT:-8000}"
+true

@@ -1,19 +1,17 @@
 #!/usr/bin/env bash
-# Cross-compiles the viewer for 64-bit Windows with MinGW-w64, against a
-# static freeglut built from Debian's own freeglut source package, and
-# leaves build-windows/textures.exe, which needs no DLL beside it.
-# Arguments go to CMake (for example -DUSE_PACKED_TEXTURES=ON).
+# Cross-compiles the viewer for 64-bit Windows with MinGW-w64 (the
+# "windows" workflow preset), against a static freeglut built from Debian's
+# own freeglut source package, which it first fetches and builds into
+# build-windows/freeglut/ where that has not been done. Leaves
+# build-windows/textures.exe, which needs no DLL beside it, and the zip in
+# dist/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
 need_packages cmake make g++-mingw-w64-x86-64-posix dpkg-dev
-folder=build-windows
-toolchain=$PWD/scripts/mingw-w64.cmake
-freeglut=$PWD/$folder/freeglut
-freeglut_package=$freeglut/install/lib/cmake/FreeGLUT
-
-if [ ! -f "$freeglut_package/FreeGLUTConfig.cmake" ]; then
+freeglut=$PWD/build-windows/freeglut
+if [ ! -f "$freeglut/install/lib/cmake/FreeGLUT/FreeGLUTConfig.cmake" ]; then
     # The source comes through an apt set-up of our own, whose deb-src
     # entries are derived from the machine's own sources: the system's
     # apt configuration stays as it is.
@@ -32,13 +30,11 @@ if [ ! -f "$freeglut_package/FreeGLUTConfig.cmake" ]; then
     "${apt[@]}" update || echo "textures: some deb-src entries failed; trying the others" >&2
     (cd "$freeglut" && "${apt[@]}" source freeglut >/dev/null)
     # Its own code's warnings are not ours to mend: -w.
-    cmake -S "$freeglut"/freeglut-*/ -B "$freeglut/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    cmake -S "$freeglut"/freeglut-*/ -B "$freeglut/build" -DCMAKE_TOOLCHAIN_FILE="$PWD/scripts/mingw-w64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS=-w -DCMAKE_INSTALL_PREFIX="$freeglut/install" \
         -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF >/dev/null
     cmake --build "$freeglut/build" -j "$(nproc)" >/dev/null
     cmake --install "$freeglut/build" >/dev/null
 fi
-
-build_into "$folder" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DFreeGLUT_DIR="$freeglut_package" \
-    -DCMAKE_BUILD_TYPE=Release -DTEXTURES_TESTS=OFF -DTEXTURES_BENCHMARKS=OFF "$@" >/dev/null
-echo "built $folder/textures.exe"
+cmake --workflow --preset windows >/dev/null
+echo "built build-windows/textures.exe and its zip in dist/"

@@ -1,6 +1,9 @@
 #define GL_GLEXT_PROTOTYPES
 #include "headless_gl.h"
 
+#include "camera.h"
+#include "viewer.h"
+
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/gl.h>
@@ -74,4 +77,12 @@ std::vector<unsigned char> read_rgb(int width, int height)
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     return pixels;
+}
+
+void start_headless_viewer()
+{
+    use_headless_gl(512, 512);
+    init_gl_state();
+    init_camera();
+    reshape(512, 512);
 }

@@ -1,4 +1,5 @@
 #include "camera.h"
+#include "console_lines.h"
 #include "gl_wraps.h"
 #include "glut_stand_ins.h"
 #include "headless_gl.h"
@@ -13,7 +14,6 @@
 
 #include <array>
 #include <cmath>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -51,10 +51,7 @@ class viewer_gl : public testing::Test {
 protected:
     void SetUp() override
     {
-        use_headless_gl(512, 512);
-        init_gl_state();
-        init_camera();
-        reshape(512, 512);
+        start_headless_viewer();
     }
 
     void load(const std::vector<unsigned char>& bytes)
@@ -136,10 +133,11 @@ TEST_F(viewer_gl, display_prints_one_line_and_leaves_the_matrices_as_found)
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth_before);
     const int swaps = buffer_swaps;
 
-    const std::regex line("FPS: ([0-9]+\\.[0-9]{6}|inf)\n");
     for (int i = 0; i < 3; ++i) {
         const std::string printed = frame_rate_line();
-        EXPECT_TRUE(std::regex_match(printed, line)) << printed;
+        EXPECT_TRUE(!printed.empty() && printed.back() == '\n' &&
+                    is_frame_line(printed.substr(0, printed.size() - 1)))
+            << printed;
     }
     EXPECT_EQ(buffer_swaps, swaps + 3);
     GLdouble model_after[16], projection_after[16];

@@ -1,6 +1,6 @@
+#include "desktop_viewer.h"
 #include "picture_files.h"
 #include "scene.h"
-#include "x_session.h"
 
 #include <gtest/gtest.h>
 
@@ -25,14 +25,20 @@ protected:
 
     // Wine's server and desktop outlive the program for a moment; they must
     // not outlive this test's X server.
-    void TearDown() override { run_command("wineserver -k 2>/dev/null; wineserver -w 2>/dev/null"); }
+    void TearDown() override
+    {
+        for (const char* option : {"-k", "-w"})
+            process({.argv = {"wineserver", option}, .discard_errors = true}).wait_exit(60s);
+    }
 
     // By default in the executable's own folder, as a user starts it there.
-    static viewer_process::options under_wine(
-        const std::string& directory =
-            std::filesystem::path(TEXTURES_WINDOWS_EXECUTABLE).parent_path().string())
+    static viewer_options
+    under_wine(const std::string& directory =
+                   std::filesystem::path(TEXTURES_WINDOWS_EXECUTABLE).parent_path().string())
     {
-        return {{TEXTURES_WINDOWS_EXECUTABLE}, directory, std::nullopt, true, {}, "wine"};
+        return {.arguments = {TEXTURES_WINDOWS_EXECUTABLE},
+                .directory = directory,
+                .executable = "wine"};
     }
 };
 

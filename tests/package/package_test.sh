@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Checks what scripts/package.sh left in the folder $1 with each
-# ecosystem's own tools: lintian, desktop-file-validate and man on the
-# .deb, its contents and dependencies, the contents of both zips and the
-# checksums. $2 is the source tree, whose project() gives the version.
+# Checks the packages in the folder $1 with each ecosystem's own tools:
+# lintian, desktop-file-validate and man on the .deb, its contents and
+# dependencies, the contents of both zips and their checksums. $2 is the
+# source tree, whose project() gives the version.
 set -euo pipefail
 dist=$1
 version=$(sed -n -E 's/^project\(textures VERSION ([0-9.]+).*/\1/p' "$2/CMakeLists.txt")
@@ -16,7 +16,10 @@ got
 $3"
 }
 
-(cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
+for package in "$deb" "$dist/textures-$version-windows-x86_64.zip" "$dist/textures-$version-web.zip"; do
+    (cd "$dist" && sha256sum --quiet -c "$(basename "$package").sha256") ||
+        fail "$package does not match its checksum"
+done
 
 # lintian: no error and no warning; the information tags are shown.
 tags=$(lintian --display-level '>=info' "$deb" 2>/dev/null)

@@ -1,4 +1,4 @@
-#include "x_session.h"
+#include "desktop_viewer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
+#include "desktop_viewer.h"
 #include "picture_files.h"
-#include "x_session.h"
 
 #include <gtest/gtest.h>
 
@@ -74,9 +74,9 @@ TEST(memcheck, frames_and_keys_under_valgrind_touch_no_bad_memory_and_leak_nothi
         // counts in the summary.
         "valgrind", "--trace-children=yes", "--leak-check=full", "--show-leak-kinds=definite",
         "--errors-for-leak-kinds=none",
-        "--num-callers=40", "--fullpath-after=", "--suppressions=" TEXTURES_TESTS_DIR "/valgrind.supp",
+        "--num-callers=40", "--fullpath-after=", "--suppressions=" VALGRIND_SUPPRESSIONS,
         "--log-file=" + logs.path() + "/valgrind.%p.log"};
-    started_viewer run({}, valgrind, 300s);
+    started_viewer run({.wrapper = valgrind}, 300s);
     int frames = 1;
     const std::string keys = "8 2 4 6 v 8 2 4 6 v 8 2 4 6 v r";
     for (int round = 0; round < 3; ++round) {

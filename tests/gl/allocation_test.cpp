@@ -1,4 +1,3 @@
-#include "camera.h"
 #include "headless_gl.h"
 #include "picture_files.h"
 #include "scene.h"
@@ -92,10 +91,7 @@ TEST(allocations, display_allocates_nothing_frame_after_frame)
 {
     dl_iterate_phdr(find_program, nullptr);
     ASSERT_LT(program_start, program_end);
-    use_headless_gl(512, 512);
-    init_gl_state();
-    init_camera();
-    reshape(512, 512);
+    start_headless_viewer();
     scratch_directory directory;
     write_file("armor.raw", random_bytes(picture_bytes, 40));
     load_textures();

@@ -21,6 +21,17 @@ const options = {
   },
 };
 
+// The screens pages are shown on: a 1280 x 800 desktop, the same with a
+// touch screen, a phone (390 x 844, 3 device pixels a CSS pixel), the phone
+// turned (844 x 390) and a small phone (320 x 568).
+export const devices = {
+  desktop: { width: 1280, height: 800 },
+  touch: { width: 1280, height: 800, hasTouch: true },
+  phone: { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
+  landscape: { width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
+  small: { width: 320, height: 568, deviceScaleFactor: 2, isMobile: true, hasTouch: true },
+};
+
 export function launch(name) {
   if (!(name in options))
     throw new Error(`unknown browser ${name}`);

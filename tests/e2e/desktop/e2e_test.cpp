@@ -1,6 +1,6 @@
+#include "desktop_viewer.h"
 #include "picture_files.h"
 #include "scene.h"
-#include "x_session.h"
 
 #include <sys/stat.h>
 
@@ -31,7 +31,7 @@ TEST(window, is_textures_512_square_at_200_100_whatever_the_geometry_option)
 {
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{}, std::vector<std::string>{"-geometry", "300x200+10+20"}}) {
-        started_viewer run(arguments);
+        started_viewer run({.arguments = arguments});
         EXPECT_EQ(run.viewer.geometry(), (std::array<int, 4>{200, 100, 512, 512}));
         EXPECT_TRUE(run.viewer.running());
     }
@@ -73,13 +73,13 @@ template <typename Make> refused_run run_in_directory(Make make)
 {
     scratch_directory directory;
     make();
-    viewer_process viewer({{}, directory.path(), std::nullopt, true, {}});
+    viewer_process viewer({.directory = directory.path()});
     refused_run result;
     result.status = viewer.wait_exit(20s);
     for (const std::string& line : viewer.lines_within(0ms))
         result.output += line + "\n";
     result.error = viewer.error_output();
-    EXPECT_FALSE(viewer_window_exists(3s)) << "a window was left behind";
+    EXPECT_FALSE(window_exists("textures", 3s)) << "a window was left behind";
     return result;
 }
 
@@ -113,7 +113,7 @@ TEST(picture_file, a_longer_file_warns_once_and_shows_its_first_bytes)
     scratch_directory directory;
     std::filesystem::copy_file(TEXTURES_DATA_DIR "/armor.raw", "armor.raw");
     std::filesystem::resize_file("armor.raw", 2 * picture_bytes);
-    viewer_process viewer({{}, directory.path(), std::nullopt, true, {}});
+    viewer_process viewer({.directory = directory.path()});
     viewer.window();
     ASSERT_TRUE(viewer.next_line(20s).has_value());
     expect_frame(viewer, camera_model{}, full_window, 1.0);
@@ -237,7 +237,7 @@ TEST(picture_file, random_bytes_of_the_right_size_load_and_draw)
     scratch_directory directory;
     const std::vector<unsigned char> bytes = random_bytes(picture_bytes, 31);
     write_file("armor.raw", bytes);
-    viewer_process viewer({{}, directory.path(), std::nullopt, true, {}});
+    viewer_process viewer({.directory = directory.path()});
     viewer.window();
     ASSERT_TRUE(viewer.next_line(20s).has_value());
     settle(viewer);
@@ -257,7 +257,7 @@ TEST(lifecycle, closing_the_window_ends_the_viewer_cleanly)
 namespace {
 
 // The viewer started with no usable display must end at once, saying why.
-void expect_no_display(viewer_process::options options)
+void expect_no_display(const viewer_options& options)
 {
     viewer_process viewer(options);
     const std::optional<int> status = viewer.wait_exit(10s);
@@ -272,18 +272,18 @@ void expect_no_display(viewer_process::options options)
 
 TEST(environment, no_display_ends_the_viewer_with_a_message)
 {
-    expect_no_display({{}, "", std::nullopt, false, {}});
+    expect_no_display({.environment = {{"DISPLAY", std::nullopt}}});
 }
 
 TEST(environment, a_display_that_points_nowhere_ends_the_viewer_with_a_message)
 {
-    expect_no_display({{}, "", std::string(":4711"), true, {}});
+    expect_no_display({.environment = {{"DISPLAY", ":4711"}}});
 }
 
 TEST(environment, a_bad_display_option_ends_the_viewer_with_a_message)
 {
-    expect_no_display({{"-display", "nowhere.invalid:0"}, "", std::nullopt, true, {}});
-    expect_no_display({{"-display"}, "", std::nullopt, true, {}});
+    expect_no_display({.arguments = {"-display", "nowhere.invalid:0"}});
+    expect_no_display({.arguments = {"-display"}});
 }
 
 TEST(environment, losing_the_x_server_ends_the_viewer_without_a_core)

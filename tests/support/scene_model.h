@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image.h"
+
 #include <array>
 #include <cmath>
 #include <string>
@@ -9,7 +11,16 @@
 // user drives it, and the perspective; in double precision throughout.
 
 using vec = std::array<double, 3>;
-using rgb = std::array<unsigned char, 3>;
+
+inline vec add(const vec& a, const vec& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
+inline vec sub(const vec& a, const vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+inline vec scale(const vec& a, double k) { return {a[0] * k, a[1] * k, a[2] * k}; }
+inline double dot(const vec& a, const vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+inline vec cross(const vec& a, const vec& b)
+{
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+inline vec unit(const vec& a) { return scale(a, 1 / std::sqrt(dot(a, a))); }
 
 constexpr rgb background_colour{48, 96, 128};
 
@@ -43,6 +54,9 @@ struct camera_model {
     void press(char key);
 };
 
+// The key repeated, as a list of keys separated by spaces.
+std::string repeat(const std::string& key, int times);
+
 struct viewport {
     int x, y, width, height;
 };
@@ -58,16 +72,3 @@ bool hidden(const camera_model& camera, const vec& point, int own_box);
 // True when the ray through a window point meets no box (with a margin).
 bool sees_background(const camera_model& camera, const viewport& view, double aspect, double wx,
                      double wy);
-
-struct image {
-    int width = 0, height = 0;
-    std::vector<unsigned char> pixels; // RGB, top row first, as screenshots are
-    rgb at_window(int x, int y) const; // window coordinates, origin bottom left
-};
-
-// Compares a frame with the model: the right texel at points sampled on
-// every visible face, the background where no box can be. Returns a
-// description of every mismatch; `checked` counts the points compared.
-std::vector<std::string> compare_frame(const image& frame, const std::vector<unsigned char>& texels,
-                                       const camera_model& camera, const viewport& view,
-                                       double aspect, int& checked);

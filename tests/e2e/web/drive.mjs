@@ -1,0 +1,241 @@
+// Drives the viewer's page in a real browser, as a user would, one step
+// at a time, and reports what the page said as one JSON document on
+// standard output.
+//
+//   node drive.mjs --browser chromium|firefox --url URL --folder FOLDER
+//                  [--device desktop|touch|phone|landscape|small] STEP...
+//
+// Devices: as browsers.mjs has them.
+// Steps:
+//   frame              waits for the first frame's line
+//   error              waits for a line on standard error
+//   key:K              types K, and waits for the line it makes (none for
+//                      a key the program ignores)
+//   tap:K, click:K     taps (touch) or clicks (mouse) the page's button K,
+//                      and waits for its line
+//   ~key:K, ~tap:K, ~click:K
+//                      the same, without waiting for a line
+//   hold:HOW:K:MS      holds button K by touch or mouse for MS ms; with a
+//                      fifth part "leave", then slides off it onto the
+//                      canvas and lets go a second later
+//   drag:HOW:X,Y;...   drags on the canvas by touch or mouse from its centre
+//                      through the points given relative to it, one move
+//                      event each; "+X,Y;..." after them moves a second
+//                      finger meanwhile
+//   lines:N            waits until the program has printed N lines in all
+//   settle             waits until the program has been quiet for 600 ms
+//   shot:NAME          saves the canvas, once the frame is on it, as
+//                      FOLDER/NAME.png, one pixel a pixel of its buffer
+//   page:PATH          saves what the viewport shows as PATH
+//   layout:NAME        notes where everything is on the page
+//   heap:NAME          notes the JavaScript heap after a garbage collection
+//                      (Chromium)
+// The document: "messages", each console message in turn ({type, text}:
+// log for the program's standard output, error for its standard error,
+// pageerror for an error of the page, step at the start of each step),
+// "isolated", "problem" (the text above the canvas), "panel" (the lines
+// of the console panel), "layouts" and "heaps". A step that waits longer
+// than 20 s ends the run with status 2.
+import path from "node:path";
+import { parseArgs } from "node:util";
+import { devices, launch } from "../../support/browsers.mjs";
+
+const { values: options, positionals: steps } = parseArgs({
+  options: { browser: { type: "string" }, url: { type: "string" }, folder: { type: "string" },
+             device: { type: "string", default: "desktop" } },
+  allowPositionals: true,
+});
+
+const result = { messages: [], layouts: {}, heaps: {} };
+let waiting = null; // resolves when a message passes its test
+
+function note(type, text) {
+  result.messages.push({ type, text });
+  if (waiting && waiting.test()) {
+    waiting.resolve();
+    waiting = null;
+  }
+}
+
+// Waits until the test passes, as messages arrive.
+function wait_until(test, what) {
+  if (test())
+    return Promise.resolve();
+  return new Promise((resolve, reject) => {
+    const timer = setTimeout(() => reject(new Error(`waited 20 s for ${what}`)), 20000);
+    waiting = { test, resolve: () => { clearTimeout(timer); resolve(); } };
+  });
+}
+
+const program_lines = () => result.messages.filter((m) => m.type === "log").length;
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+// What a key makes the program print: a frame's line, a mode line or none.
+const line_of = (key) => ("2468r".includes(key) ? "FPS: " : key === "v" ? "view mode: " : null);
+
+// Waits for the line the key makes, from message number `from` on.
+function wait_for_line(key, from) {
+  const start = line_of(key);
+  if (start === null)
+    return Promise.resolve();
+  return wait_until(() => result.messages.slice(from).some(
+    (m) => m.type === "log" && m.text.startsWith(start)), `the line after ${key}`);
+}
+
+const browser = await launch(options.browser);
+let status = 0;
+try {
+  const page = await browser.newPage();
+  if (!(options.device in devices))
+    throw new Error(`unknown device ${options.device}`);
+  await page.setViewport(devices[options.device]);
+  page.on("console", (message) => note(message.type(), message.text()));
+  page.on("pageerror", (error) => note("pageerror", String(error.message ?? error)));
+  await page.goto(options.url);
+
+  const animation_frames = (count) => page.evaluate((count) => new Promise((resolve) => {
+    const next = (left) => (left === 0 ? resolve() : requestAnimationFrame(() => next(left - 1)));
+    next(count);
+  }), count);
+  // The centre of the canvas, or of the button of a key, in view.
+  const centre = (what) => page.evaluate((what) => {
+    const element = what === "canvas" ? document.querySelector("canvas")
+      : [...document.querySelectorAll("#keys button")].find((b) => b.textContent === what);
+    element.scrollIntoView({ block: "nearest" });
+    const r = element.getBoundingClientRect();
+    return [r.x + r.width / 2, r.y + r.height / 2];
+  }, what);
+  const pointer = {
+    async down(how, [x, y]) {
+      if (how === "touch")
+        return page.touchscreen.touchStart(x, y);
+      await page.mouse.move(x, y);
+      await page.mouse.down();
+      return { move: (x, y) => page.mouse.move(x, y), end: () => page.mouse.up() };
+    },
+  };
+
+  for (const step of steps) {
+    note("step", step);
+    const waits = !step.startsWith("~");
+    const [verb, ...parts] = step.replace(/^~/, "").split(":");
+    const argument = parts.join(":");
+    const from = result.messages.length;
+    if (verb === "frame") {
+      await wait_until(() => result.messages.some(
+        (m) => m.type === "log" && m.text.startsWith("FPS: ")), "the first frame");
+    } else if (verb === "error") {
+      await wait_until(() => result.messages.some((m) => m.type === "error"), "standard error");
+      // Whatever else would come has had its chance.
+      await sleep(1000);
+    } else if (verb === "key") {
+      // As a user types a capital: with Shift held.
+      const shifted = argument !== argument.toLowerCase();
+      if (shifted)
+        await page.keyboard.down("Shift");
+      await page.keyboard.press(argument);
+      if (shifted)
+        await page.keyboard.up("Shift");
+      if (waits)
+        await wait_for_line(argument, from);
+    } else if (verb === "tap" || verb === "click") {
+      const [x, y] = await centre(argument);
+      if (verb === "tap")
+        await page.touchscreen.tap(x, y);
+      else
+        await page.mouse.click(x, y);
+      if (waits)
+        await wait_for_line(argument, from);
+    } else if (verb === "hold") {
+      const [how, key, ms, leave] = parts;
+      const touch = await pointer.down(how, await centre(key));
+      await sleep(Number(ms));
+      if (leave === "leave") {
+        await touch.move(...await centre("canvas"));
+        await sleep(1000);
+      }
+      await touch.end();
+    } else if (verb === "drag") {
+      const [how, ...paths] = parts;
+      const points = (moves) => (moves ? moves.split(";").map((p) => p.split(",").map(Number)) : []);
+      const [first, second = []] = paths.join(":").split("+").map(points);
+      const [x, y] = await centre("canvas");
+      const touch = await pointer.down(how, [x, y]);
+      const other = second.length ? await page.touchscreen.touchStart(x - 60, y + 60) : null;
+      for (let i = 0; i < Math.max(first.length, second.length); ++i) {
+        if (i < second.length)
+          await other.move(x - 60 + second[i][0], y + 60 + second[i][1]);
+        if (i < first.length)
+          await touch.move(x + first[i][0], y + first[i][1]);
+        await animation_frames(1);
+      }
+      if (other)
+        await other.end();
+      await touch.end();
+    } else if (verb === "lines") {
+      await wait_until(() => program_lines() >= Number(argument), `${argument} lines in all`);
+    } else if (verb === "settle") {
+      const give_up = Date.now() + 20000;
+      for (let count = -1; count !== program_lines(); await sleep(600)) {
+        if (Date.now() > give_up)
+          throw new Error("waited 20 s for the program to settle");
+        count = program_lines();
+      }
+    } else if (verb === "shot") {
+      // The drawing buffer pixel for pixel, whatever size the page shows
+      // the canvas at: for the moment of the shot, at its own size, scaled
+      // to whole device pixels.
+      const box = await page.$eval("canvas", (canvas) => {
+        Object.assign(canvas.style, { width: `${canvas.width}px`, imageRendering: "pixelated",
+                                      position: "relative", zIndex: 1 });
+        const r = canvas.getBoundingClientRect();
+        return { x: r.x + scrollX, y: r.y + scrollY, width: r.width, height: r.height,
+                 scale: 1 / devicePixelRatio };
+      });
+      // The frame drawn in this animation frame is shown by the next.
+      await animation_frames(2);
+      await page.screenshot({ path: path.join(options.folder, `${argument}.png`), clip: box,
+                              captureBeyondViewport: true });
+      await page.$eval("canvas", (canvas) => canvas.removeAttribute("style"));
+    } else if (verb === "page") {
+      await page.screenshot({ path: argument });
+    } else if (verb === "layout") {
+      result.layouts[argument] = await page.evaluate(() => {
+        const box = (element) => {
+          const r = element.getBoundingClientRect();
+          return { x: r.x + scrollX, y: r.y + scrollY, width: r.width, height: r.height };
+        };
+        const root = document.documentElement;
+        return {
+          viewport: { width: innerWidth, height: innerHeight },
+          scroll_width: root.scrollWidth, client_width: root.clientWidth,
+          canvas: { ...box(document.querySelector("canvas")),
+                    buffer: [document.querySelector("canvas").width,
+                             document.querySelector("canvas").height] },
+          console: box(document.getElementById("console")),
+          buttons: [...document.querySelectorAll("#keys button")].map((b) => ({
+            ...box(b), text: b.textContent, name: b.getAttribute("aria-label") })),
+          focused: document.activeElement?.id ?? "",
+          touch_action: [...document.querySelectorAll("canvas, #keys button")].map(
+            (element) => getComputedStyle(element).touchAction),
+        };
+      });
+    } else if (verb === "heap") {
+      const session = await page.createCDPSession();
+      await session.send("HeapProfiler.collectGarbage");
+      result.heaps[argument] = (await session.send("Runtime.getHeapUsage")).usedSize;
+      await session.detach();
+    } else {
+      throw new Error(`unknown step ${step}`);
+    }
+  }
+  result.isolated = await page.evaluate(() => window.crossOriginIsolated);
+  result.problem = await page.$eval("#problem", (element) => element.textContent);
+  result.panel = await page.$$eval("#console > div", (rows) => rows.map((row) => row.textContent));
+} catch (error) {
+  process.stderr.write(`drive.mjs: ${error.message}\n`);
+  status = 2;
+} finally {
+  await browser.close();
+}
+// Once all of it is out: a pipe takes it in parts.
+process.stdout.write(JSON.stringify(result) + "\n", () => process.exit(status));

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "frame_check.h"
+
+#include <array>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The page in a real browser, driven step by step by drive.mjs (its
+// steps and devices are described there).
+struct drive_options {
+    std::string browser{}; // chromium or firefox
+    std::string url{};
+    std::string folder{}; // where shots go
+    std::string device = "desktop";
+    std::vector<std::string> steps{};
+};
+
+// Where something is on the page, in CSS px from its top left.
+struct page_box {
+    double x, y, width, height;
+};
+
+// What a layout step noted.
+struct page_layout {
+    double viewport_width, viewport_height;
+    double scroll_width, client_width; // of the whole page
+    page_box canvas, console;
+    std::array<int, 2> buffer; // the canvas's drawing buffer
+    struct button {
+        page_box box;
+        std::string text, name; // its text, and its accessible name
+    };
+    std::vector<button> buttons;
+    std::string focused; // the id of the element with the keyboard
+    std::vector<std::string> touch_actions; // of the canvas and the buttons
+};
+
+// What one run of the page said.
+struct page_run {
+    std::optional<int> status;
+    std::string driver_errors;
+    // Every console message in turn, with a "step" one where each step began.
+    struct message {
+        std::string type, text;
+    };
+    std::vector<message> messages;
+    // The console messages by kind: log (the program's standard output),
+    // error (its standard error), warning, pageerror.
+    std::vector<std::string> output, errors, warnings, page_errors;
+    std::vector<std::string> panel;
+    std::string problem;
+    bool isolated = false;
+    std::map<std::string, page_layout> layouts;
+    std::map<std::string, double> heaps; // bytes
+
+    // The program's standard output from the start of step `first` (its
+    // index among the steps) to the start of step `end`.
+    std::vector<std::string> output_of_steps(std::size_t first, std::size_t end) const;
+};
+
+page_run drive(const drive_options& options);
+// Drives the unpacked web zip, served with the headers that isolate it (the
+// options' url is its address).
+page_run drive_zip(drive_options options);
+
+// Expects the frame in a shot saved by drive.mjs to match the model.
+void expect_shot(const std::string& path, const camera_model& camera,
+                 const std::vector<unsigned char>& texels = shipped_texels());
