@@ -1,10 +1,15 @@
-// What the browser's OpenGL 1.x emulation (Emscripten's, on WebGL) gets
-// wrong for this viewer, put right here; linked into the web build alone,
-// where these definitions take the place of the emulation's own.
+// The web build's own layer, linked into it alone: what the browser's
+// OpenGL 1.x emulation (Emscripten's, on WebGL) gets wrong for this viewer,
+// put right by definitions that take the place of the emulation's own; and
+// the page's way in to the keyboard callback.
 
+#include "keyboard.h"
 #include "platform_gl.h"
 
+#include <emscripten.h>
+
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 extern "C" {
@@ -77,4 +82,12 @@ void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei wid
                             GL_UNSIGNED_SHORT_4_4_4_4, packed.data());
 }
 
+// The page's own presses (its buttons and drags on the canvas) reach the
+// program here, each as GLUT hands over a typed key; none but the
+// program's six keys pass.
+EMSCRIPTEN_KEEPALIVE void press_key(int key)
+{
+    if (key != 0 && std::strchr("2468rv", key) != nullptr)
+        keyboard(static_cast<unsigned char>(key), 0, 0);
+}
 }

@@ -73,46 +73,56 @@ INSTANTIATE_TEST_SUITE_P(browsers, web, testing::Values("chromium", "firefox"));
 
 TEST(web_chromium, a_missing_or_short_picture_shows_the_message_and_no_frame)
 {
-    for (const unusable_picture& picture : missing_and_short_pictures) {
-        SCOPED_TRACE(picture.size);
-        // Any static server will do: this one sends no isolation headers.
-        scratch_directory folder;
-        for (const char* file : {"index.html", "textures.js", "textures.wasm"})
-            std::filesystem::copy_file(std::string(TEXTURES_WEB_FOLDER "/") + file, file);
-        make_picture(picture);
-        web_server served(folder.path(), false);
-        const page_run run = drive({.browser = "chromium",
-                                    .url = served.url,
-                                    .folder = folder.path(),
-                                    .steps = {"error", "shot:none"}});
-        ASSERT_EQ(run.status, 0) << run.driver_errors;
-        // Besides the program's line, the browser reports the missing file.
-        std::vector<std::string> errors = run.errors;
-        const bool reported = !errors.empty() && errors[0].rfind("Failed to load resource", 0) == 0;
-        if (picture.size == 0 && reported)
-            errors.erase(errors.begin());
-        EXPECT_EQ(errors, std::vector<std::string>{picture.message});
-        EXPECT_EQ(run.problem, picture.message);
-        EXPECT_EQ(run.panel, std::vector<std::string>{picture.message});
-        EXPECT_TRUE(run.output.empty()) << run.output.front();
-        const image none = read_png(folder.path() + "/none.png");
-        bool background = false;
-        for (std::size_t i = 0; i + 2 < none.pixels.size(); i += 3)
-            background |= rgb{none.pixels[i], none.pixels[i + 1], none.pixels[i + 2]} ==
-                          background_colour;
-        EXPECT_FALSE(background) << "a frame was drawn";
-    }
+    for (const char* device : {"desktop", "phone"})
+        for (const unusable_picture& picture : missing_and_short_pictures) {
+            SCOPED_TRACE(testing::Message() << device << ", " << picture.size);
+            // Any static server will do: this one sends no isolation headers.
+            scratch_directory folder;
+            for (const char* file : {"index.html", "textures.js", "textures.wasm"})
+                std::filesystem::copy_file(std::string(TEXTURES_WEB_FOLDER "/") + file, file);
+            make_picture(picture);
+            web_server served(folder.path(), false);
+            // Neither the keys nor the page's own buttons wake it.
+            const page_run run =
+                drive({.browser = "chromium",
+                       .url = served.url,
+                       .folder = folder.path(),
+                       .device = device,
+                       .steps = {"error", "~key:6", "~tap:v", "~tap:8", "settle", "shot:none"}});
+            ASSERT_EQ(run.status, 0) << run.driver_errors;
+            // Besides the program's line, the browser reports the missing file.
+            std::vector<std::string> errors = run.errors;
+            const bool reported =
+                !errors.empty() && errors[0].rfind("Failed to load resource", 0) == 0;
+            if (picture.size == 0 && reported)
+                errors.erase(errors.begin());
+            EXPECT_EQ(errors, std::vector<std::string>{picture.message});
+            EXPECT_EQ(run.problem, picture.message);
+            EXPECT_EQ(run.panel, std::vector<std::string>{picture.message});
+            EXPECT_TRUE(run.output.empty()) << run.output.front();
+            const image none = read_png(folder.path() + "/none.png");
+            bool background = false;
+            for (std::size_t i = 0; i + 2 < none.pixels.size(); i += 3)
+                background |= rgb{none.pixels[i], none.pixels[i + 1], none.pixels[i + 2]} ==
+                              background_colour;
+            EXPECT_FALSE(background) << "a frame was drawn";
+        }
 }
 
 TEST(web_chromium, the_packed_build_shows_the_packed_picture_from_a_plain_server)
 {
     web_server served(TEXTURES_WEB_PACKED_FOLDER, false);
     scratch_directory shots;
-    const page_run run = drive({.browser = "chromium",
-                                .url = served.url,
-                                .folder = shots.path(),
-                                .steps = {"frame", "shot:first"}});
-    ASSERT_EQ(run.status, 0) << run.driver_errors;
-    // Packing is idempotent, so this holds whichever variant this build is.
-    expect_shot(shots.path() + "/first.png", camera_model{}, texels_for(shipped_texels(), true));
+    for (const char* device : {"desktop", "phone"}) {
+        SCOPED_TRACE(device);
+        const page_run run = drive({.browser = "chromium",
+                                    .url = served.url,
+                                    .folder = shots.path(),
+                                    .device = device,
+                                    .steps = {"frame", "shot:first"}});
+        ASSERT_EQ(run.status, 0) << run.driver_errors;
+        // Packing is idempotent, so this holds whichever variant this build is.
+        expect_shot(shots.path() + "/first.png", camera_model{},
+                    texels_for(shipped_texels(), true));
+    }
 }
