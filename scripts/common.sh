@@ -3,7 +3,7 @@
 # Packages every build needs: compiler, CMake, OpenGL (Mesa), GLU, freeglut.
 build_packages="cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri"
 # What a run without a display needs: a virtual X server and screenshots.
-virtual_x_packages="xvfb xauth x11-apps imagemagick xdotool"
+virtual_x_packages="xvfb xauth x11-apps imagemagick"
 # What the tests and benchmarks need besides both of those.
 test_packages="libegl-dev libx11-dev libpng-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
     valgrind"

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
-need_packages $build_packages $virtual_x_packages
+need_packages $build_packages $virtual_x_packages xdotool
 cmake --preset default >/dev/null
 cmake --build --preset viewer >/dev/null
 [ -n "${DISPLAY:-}" ] || exec on_display "$0"
