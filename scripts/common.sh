@@ -5,7 +5,7 @@ build_packages="cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri"
 # What a run without a display needs: a virtual X server and screenshots.
 virtual_x_packages="xvfb xauth x11-apps imagemagick"
 # What the tests and benchmarks need besides both of those.
-test_packages="libegl-dev libx11-dev libpng-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
+test_packages="libegl-dev libx11-dev libpng-dev libjpeg-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
     valgrind"
 # The browsers the web tests drive.
 browser_packages="chromium firefox-esr"

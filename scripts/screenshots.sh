@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Remakes the README's pictures from real runs of the viewer on a virtual X
 # server: the first frame, and the view after orbiting and zooming in; and
-# the desktop icon, cut from the first frame around the grid. The page's
-# pictures come from the web tests (README, "In the browser").
+# the desktop icon and the page's icons, cut from the first frame around the
+# grid. The page's pictures come from the web tests (README, "In the
+# browser").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -14,8 +15,10 @@ cmake --build --preset viewer >/dev/null
 output=$(mktemp)
 trap 'kill "${viewer_pid:-}" 2>/dev/null || true; rm -f "$output" "$output.errors"' EXIT
 first_frame docs/first-frame.png "$output" data ../build/textures
-/usr/bin/convert docs/first-frame.png -crop 440x440+6+50 +repage -resize 256x256 -strip \
-    packaging/textures.png
+# The page's icons, from the same cut, in few colours to stay small.
+cut="/usr/bin/convert docs/first-frame.png -crop 440x440+6+50 +repage -strip"
+$cut -resize 256x256 packaging/textures.png
+for size in 192 512; do $cut -resize ${size}x$size -colors 32 PNG8:web/icon-$size.png; done
 # Orbit a quarter turn less ten steps, lift the eye, then zoom in. Each key
 # waits for the previous one's line: keys that come faster than frames
 # share one redisplay, and so one line.
@@ -27,4 +30,4 @@ for key in $(printf '6 %.0s' $(seq 40)) $(printf '8 %.0s' $(seq 8)) v $(printf '
 done
 sleep 0.5
 xwd -silent -id "$window" | /usr/bin/convert xwd:- docs/orbit-and-zoom.png
-echo "saved docs/first-frame.png, docs/orbit-and-zoom.png and packaging/textures.png"
+echo "saved docs/first-frame.png, docs/orbit-and-zoom.png, packaging/textures.png and web/icon-*.png"

@@ -12,7 +12,8 @@ import sys
 
 class IsolatedHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                      ".wasm": "application/wasm", ".js": "text/javascript"}
+                      ".wasm": "application/wasm", ".js": "text/javascript",
+                      ".webmanifest": "application/manifest+json"}
 
     def end_headers(self):
         # Browsers keep performance.now() coarse on pages that are not

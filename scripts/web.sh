@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the viewer for the browser with Debian's Emscripten: the "web"
 # workflow preset, whose page is the static folder build-web/page/
-# (index.html, textures.js, textures.wasm and armor.raw, for any web server
-# to serve) and its zip in dist/; or the "web-packed" one, whose page is
+# (the page, its program, picture, manifest, icons and service worker, for
+# any web server to serve) and its zip in dist/; or the "web-packed" one, whose page is
 # build-web-packed/page/.
 #
 #   web.sh [--serve] [web|web-packed]
@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 serve=false
 [ "${1:-}" = --serve ] && serve=true && shift
 preset=${1:-web}
-need_packages cmake make emscripten python3
+need_packages cmake make emscripten terser python3
 cmake --workflow --preset "$preset" >/dev/null
 echo "built build-$preset/page/"
 $serve && exec python3 scripts/serve_web.py "build-$preset/page" "${PORT:-8000}"

@@ -90,4 +90,12 @@ EMSCRIPTEN_KEEPALIVE void press_key(int key)
     if (key != 0 && std::strchr("2468rv", key) != nullptr)
         keyboard(static_cast<unsigned char>(key), 0, 0);
 }
+
+// Ends this run, so that the page can start a fresh one with another
+// picture: the runtime's exit, which the page otherwise holds off between
+// frames, removes GLUT's event listeners.
+EMSCRIPTEN_KEEPALIVE void quit_viewer()
+{
+    emscripten_force_exit(0);
+}
 }

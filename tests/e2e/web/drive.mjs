@@ -3,7 +3,8 @@
 // standard output.
 //
 //   node drive.mjs --browser chromium|firefox --url URL --folder FOLDER
-//                  [--device desktop|touch|phone|landscape|small] STEP...
+//                  [--device desktop|touch|phone|landscape|small]
+//                  [--server PID] STEP...
 //
 // Devices: as browsers.mjs has them.
 // Steps:
@@ -30,23 +31,37 @@
 //   layout:NAME        notes where everything is on the page
 //   heap:NAME          notes the JavaScript heap after a garbage collection
 //                      (Chromium)
+//   choose:FILE, drop:FILE
+//                      gives the page a picture through its file control, or
+//                      by dropping it on the page (Chromium), and waits for
+//                      the page's line and, for a picture it takes, the new
+//                      run's first frame
+//   worker             waits until the service worker of the newest build
+//                      is in charge, and notes the names of its caches
+//   installable        notes why Chromium would not install the page
+//   copy:FROM:TO       copies the folder FROM over TO, as a new build would
+//   offline            stops the web server, whose process is PID
+//   reload             reloads the page, and waits for its first frame
 // The document: "messages", each console message in turn ({type, text}:
 // log for the program's standard output, error for its standard error,
 // pageerror for an error of the page, step at the start of each step),
 // "isolated", "problem" (the text above the canvas), "panel" (the lines
-// of the console panel), "layouts" and "heaps". A step that waits longer
+// of the console panel), "caption" (the chart's), "layouts", "heaps",
+// "caches" (one list of names for each worker step) and "installability"
+// (Chromium's reasons, by id). A step that waits longer
 // than 20 s ends the run with status 2.
+import fs from "node:fs";
 import path from "node:path";
 import { parseArgs } from "node:util";
 import { devices, launch } from "../../support/browsers.mjs";
 
 const { values: options, positionals: steps } = parseArgs({
   options: { browser: { type: "string" }, url: { type: "string" }, folder: { type: "string" },
-             device: { type: "string", default: "desktop" } },
+             device: { type: "string", default: "desktop" }, server: { type: "string" } },
   allowPositionals: true,
 });
 
-const result = { messages: [], layouts: {}, heaps: {} };
+const result = { messages: [], layouts: {}, heaps: {}, caches: [] };
 let waiting = null; // resolves when a message passes its test
 
 function note(type, text) {
@@ -98,7 +113,7 @@ try {
   }), count);
   // The centre of the canvas, or of the button of a key, in view.
   const centre = (what) => page.evaluate((what) => {
-    const element = what === "canvas" ? document.querySelector("canvas")
+    const element = what === "canvas" ? document.getElementById("canvas")
       : [...document.querySelectorAll("#keys button")].find((b) => b.textContent === what);
     element.scrollIntoView({ block: "nearest" });
     const r = element.getBoundingClientRect();
@@ -184,7 +199,7 @@ try {
       // The drawing buffer pixel for pixel, whatever size the page shows
       // the canvas at: for the moment of the shot, at its own size, scaled
       // to whole device pixels.
-      const box = await page.$eval("canvas", (canvas) => {
+      const box = await page.$eval("#canvas", (canvas) => {
         Object.assign(canvas.style, { width: `${canvas.width}px`, imageRendering: "pixelated",
                                       position: "relative", zIndex: 1 });
         const r = canvas.getBoundingClientRect();
@@ -195,7 +210,7 @@ try {
       await animation_frames(2);
       await page.screenshot({ path: path.join(options.folder, `${argument}.png`), clip: box,
                               captureBeyondViewport: true });
-      await page.$eval("canvas", (canvas) => canvas.removeAttribute("style"));
+      await page.$eval("#canvas", (canvas) => canvas.removeAttribute("style"));
     } else if (verb === "page") {
       await page.screenshot({ path: argument });
     } else if (verb === "layout") {
@@ -208,14 +223,14 @@ try {
         return {
           viewport: { width: innerWidth, height: innerHeight },
           scroll_width: root.scrollWidth, client_width: root.clientWidth,
-          canvas: { ...box(document.querySelector("canvas")),
-                    buffer: [document.querySelector("canvas").width,
-                             document.querySelector("canvas").height] },
+          canvas: { ...box(document.getElementById("canvas")),
+                    buffer: [document.getElementById("canvas").width,
+                             document.getElementById("canvas").height] },
           console: box(document.getElementById("console")),
           buttons: [...document.querySelectorAll("#keys button")].map((b) => ({
             ...box(b), text: b.textContent, name: b.getAttribute("aria-label") })),
           focused: document.activeElement?.id ?? "",
-          touch_action: [...document.querySelectorAll("canvas, #keys button")].map(
+          touch_action: [...document.querySelectorAll("#canvas, #keys button")].map(
             (element) => getComputedStyle(element).touchAction),
         };
       });
@@ -224,6 +239,44 @@ try {
       await session.send("HeapProfiler.collectGarbage");
       result.heaps[argument] = (await session.send("Runtime.getHeapUsage")).usedSize;
       await session.detach();
+    } else if (verb === "choose" || verb === "drop") {
+      if (verb === "choose") {
+        await (await page.$("#picture")).uploadFile(argument);
+      } else {
+        const bytes = fs.readFileSync(argument).toString("base64");
+        await page.evaluate((name, base64) => {
+          const data = new DataTransfer();
+          data.items.add(new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], name));
+          document.body.dispatchEvent(new DragEvent("drop", { dataTransfer: data, bubbles: true,
+                                                              cancelable: true }));
+        }, path.basename(argument), bytes);
+      }
+      const said = () => result.messages.slice(from).find((m) => m.type === "info");
+      await wait_until(() => said(), `the page's line on ${argument}`);
+      if (said().text.startsWith("page: now showing "))
+        await wait_for_line("6", result.messages.indexOf(said()));
+    } else if (verb === "worker") {
+      result.caches.push(await page.evaluate(async () => {
+        const registration = await navigator.serviceWorker.ready;
+        await registration.update();
+        while (registration.installing || registration.waiting ||
+               registration.active?.state !== "activated")
+          await new Promise((resolve) => setTimeout(resolve, 50));
+        return caches.keys();
+      }));
+    } else if (verb === "installable") {
+      const session = await page.createCDPSession();
+      result.installability = (await session.send("Page.getInstallabilityErrors"))
+        .installabilityErrors.map((error) => error.errorId);
+      await session.detach();
+    } else if (verb === "copy") {
+      fs.cpSync(parts[0], parts[1], { recursive: true });
+    } else if (verb === "offline") {
+      process.kill(Number(options.server), "SIGTERM");
+      await sleep(300);
+    } else if (verb === "reload") {
+      await page.reload();
+      await wait_for_line("6", from);
     } else {
       throw new Error(`unknown step ${step}`);
     }
@@ -231,6 +284,7 @@ try {
   result.isolated = await page.evaluate(() => window.crossOriginIsolated);
   result.problem = await page.$eval("#problem", (element) => element.textContent);
   result.panel = await page.$$eval("#console > div", (rows) => rows.map((row) => row.textContent));
+  result.caption = await page.$eval("#caption", (element) => element.textContent);
 } catch (error) {
   process.stderr.write(`drive.mjs: ${error.message}\n`);
   status = 2;

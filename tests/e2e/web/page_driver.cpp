@@ -42,6 +42,8 @@ page_run drive(const drive_options& options)
     std::vector<std::string> argv{"node", "drive.mjs", "--browser", options.browser, "--url",
                                   options.url, "--folder", options.folder, "--device",
                                   options.device};
+    if (options.server_pid)
+        argv.insert(argv.end(), {"--server", std::to_string(options.server_pid)});
     argv.insert(argv.end(), options.steps.begin(), options.steps.end());
     process driver({.argv = argv, .directory = TEXTURES_DRIVER_DIR});
     page_run run;
@@ -63,13 +65,19 @@ page_run drive(const drive_options& options)
             run.warnings.push_back(text);
         else if (type == "pageerror")
             run.page_errors.push_back(text);
+        else if (type == "info")
+            run.page_lines.push_back(text);
     }
     run.panel = document.value("panel", std::vector<std::string>{});
     run.problem = document.value("problem", "");
+    run.caption = document.value("caption", "");
     run.isolated = document.value("isolated", false);
     for (const auto& [name, layout] : document["layouts"].items())
         run.layouts[name] = layout_of(layout);
     run.heaps = document["heaps"].get<std::map<std::string, double>>();
+    run.caches = document["caches"].get<std::vector<std::vector<std::string>>>();
+    if (document.contains("installability"))
+        run.installability = document["installability"].get<std::vector<std::string>>();
     return run;
 }
 

@@ -16,6 +16,7 @@ struct drive_options {
     std::string folder{}; // where shots go
     std::string device = "desktop";
     std::vector<std::string> steps{};
+    int server_pid = 0; // the web server's process, for the offline step
 };
 
 // Where something is on the page, in CSS px from its top left.
@@ -48,13 +49,16 @@ struct page_run {
     };
     std::vector<message> messages;
     // The console messages by kind: log (the program's standard output),
-    // error (its standard error), warning, pageerror.
-    std::vector<std::string> output, errors, warnings, page_errors;
+    // error (its standard error), warning, pageerror, info (the page's own
+    // lines).
+    std::vector<std::string> output, errors, warnings, page_errors, page_lines;
     std::vector<std::string> panel;
-    std::string problem;
+    std::string problem, caption;
     bool isolated = false;
     std::map<std::string, page_layout> layouts;
     std::map<std::string, double> heaps; // bytes
+    std::vector<std::vector<std::string>> caches; // the names, at each worker step
+    std::optional<std::vector<std::string>> installability; // Chromium's reasons
 
     // The program's standard output from the start of step `first` (its
     // index among the steps) to the start of step `end`.

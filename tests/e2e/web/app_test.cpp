@@ -1,0 +1,194 @@
+#include "page_driver.h"
+#include "picture_files.h"
+#include "web_server.h"
+#include "x_display.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+// The page as an app: a picture of the user's own, files it refuses, the
+// chart's caption, and the page offline and after a new build, in real
+// browsers.
+namespace {
+
+class app : public testing::TestWithParam<const char*> {};
+
+std::vector<unsigned char> read_bytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// The shipped picture with its colours turned round: unlike the page's
+// own, and as easily seen upside down.
+std::vector<unsigned char> own_picture()
+{
+    std::vector<unsigned char> bytes = read_bytes(TEXTURES_WEB_FOLDER "/armor.raw");
+    for (unsigned char& byte : bytes)
+        byte = static_cast<unsigned char>(255 - byte);
+    return bytes;
+}
+
+// The picture as an image file holds it: its top row, the raw file's last,
+// first.
+image as_image(const std::vector<unsigned char>& raw)
+{
+    image picture{.width = 256, .height = 256, .pixels = {}};
+    for (int row = 255; row >= 0; --row)
+        picture.pixels.insert(picture.pixels.end(), raw.begin() + row * 768,
+                              raw.begin() + (row + 1) * 768);
+    return picture;
+}
+
+// The caption the chart should have for these lines of the program.
+std::string caption_for(const std::vector<std::string>& lines)
+{
+    std::vector<double> times;
+    for (const std::string& line : lines)
+        if (line.rfind("FPS: ", 0) == 0) {
+            const double rate = std::strtod(line.c_str() + 5, nullptr);
+            times.push_back(std::isfinite(rate) ? 1000 / rate : 0);
+        }
+    std::sort(times.begin(), times.end());
+    const std::size_t n = times.size();
+    const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+    const double p99 = times[static_cast<std::size_t>(std::ceil(0.99 * n)) - 1];
+    char caption[100];
+    std::snprintf(caption, sizeof caption, "issue time: median %.2f ms, p99 %.2f ms over %zu frames",
+                  median, p99, n);
+    return caption;
+}
+
+}
+
+TEST_P(app, shows_a_picture_of_ones_own_and_refuses_what_is_none)
+{
+    x_display();
+    scratch_directory files;
+    const std::vector<unsigned char> raw = own_picture();
+    write_png("own.png", as_image(raw));
+    write_file("own.raw", raw);
+    write_jpeg("own.jpg", as_image(raw), 90);
+    const std::string text = "to do: buy milk\n";
+    write_file("notes.txt", {text.begin(), text.end()});
+    write_file("empty.png", {});
+    std::vector<unsigned char> cut = read_bytes("own.png");
+    cut.resize(cut.size() / 2);
+    write_file("cut.png", cut);
+    write_blank_png("huge.png", 30000, 30000);
+    const auto file = [&](const char* name) { return files.path() + "/" + name; };
+
+    const bool chromium = GetParam() == std::string("chromium");
+    std::vector<std::string> steps{"frame",
+                                   "choose:" + file("own.png"),   "shot:png",
+                                   "choose:" + file("own.raw"),   "shot:raw",
+                                   "choose:" + file("notes.txt"), "choose:" + file("empty.png"),
+                                   "choose:" + file("cut.png"),   "choose:" + file("huge.png"),
+                                   "key:6",                       "shot:kept",
+                                   "choose:" + file("own.jpg"),   "shot:jpg"};
+    std::vector<std::string> said{
+        "page: now showing \"own.png\" (256 × 256)",
+        "page: now showing \"own.raw\" (a raw picture)",
+        "page: \"notes.txt\" is not a picture the browser can read, nor a raw picture of "
+        "196,608 bytes",
+        "page: \"empty.png\" is empty",
+        "page: \"cut.png\" is a PNG cut off before its end",
+        "page: \"huge.png\" is too large to read here: 30,000 × 30,000 pixels, more than "
+        "67,108,864 in all",
+        "page: now showing \"own.jpg\" (256 × 256)"};
+    if (chromium) {
+        steps.insert(steps.end(), {"drop:" + file("own.png"), "shot:dropped"});
+        said.push_back("page: now showing \"own.png\" (256 × 256)");
+    }
+    const page_run run = drive_zip({.browser = GetParam(), .folder = files.path(), .steps = steps});
+    ASSERT_EQ(run.status, 0) << run.driver_errors;
+
+    EXPECT_EQ(run.page_lines, said);
+    // One frame for each start and for the key; the panel holds the
+    // program's lines and the page's in the order they came.
+    ASSERT_EQ(run.output.size(), chromium ? 6u : 5u);
+    std::vector<std::string> shown;
+    for (const page_run::message& message : run.messages) {
+        if (message.type == "log" || message.type == "info")
+            shown.push_back(message.text);
+        if (message.type == "log") {
+            EXPECT_EQ(message.text.rfind("FPS: ", 0), 0u) << message.text;
+        }
+    }
+    EXPECT_EQ(run.panel, shown);
+    EXPECT_EQ(run.caption, caption_for(run.output));
+    EXPECT_EQ(run.problem, "");
+    EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
+    EXPECT_TRUE(run.isolated);
+
+    const std::vector<unsigned char> texels = texels_for(raw, false);
+    expect_shot(file("png.png"), camera_model{}, texels);
+    expect_shot(file("raw.png"), camera_model{}, texels);
+    // The refused files left the view as it was, still following the keys.
+    camera_model turned;
+    turned.press('6');
+    expect_shot(file("kept.png"), turned, texels);
+    if (chromium) {
+        expect_shot(file("dropped.png"), camera_model{}, texels);
+    }
+    // A JPEG's colours are near, not equal: most points must still match.
+    int checked = 0;
+    const std::vector<std::string> faults =
+        compare_frame(read_png(file("jpg.png")), texels, camera_model{}, full_window, 1.0, checked);
+    EXPECT_GT(checked, 60);
+    EXPECT_LE(faults.size() * 10, static_cast<std::size_t>(checked))
+        << faults.size() << " of " << checked << " points differ, first " << faults.front();
+}
+
+TEST_P(app, works_offline_and_takes_a_new_build_online)
+{
+    x_display();
+    scratch_directory site;
+    std::filesystem::copy(TEXTURES_WEB_FOLDER, "page", std::filesystem::copy_options::recursive);
+    // A plain server: offline, the worker alone makes the page isolated.
+    web_server served(site.path() + "/page", false);
+    const bool chromium = GetParam() == std::string("chromium");
+    std::vector<std::string> steps{
+        "frame",  "worker", "copy:" TEXTURES_WEB_PACKED_FOLDER ":" + site.path() + "/page",
+        "reload", "worker", "shot:updated",
+        "offline", "reload", "shot:offline"};
+    if (chromium)
+        steps.push_back("installable");
+    const page_run run = drive({.browser = GetParam(),
+                                .url = served.url,
+                                .folder = site.path(),
+                                .steps = steps,
+                                .server_pid = served.server.pid()});
+    ASSERT_EQ(run.status, 0) << run.driver_errors;
+
+    // One cache, of the build last seen online; the new build's replaced the
+    // old one's.
+    const std::string worker = [] {
+        const std::vector<unsigned char> bytes = read_bytes(TEXTURES_WEB_PACKED_FOLDER "/sw.js");
+        const std::string text(bytes.begin(), bytes.end());
+        const std::size_t start = text.find("const cache_name = \"") + 20;
+        return text.substr(start, text.find('"', start) - start);
+    }();
+    ASSERT_EQ(run.caches.size(), 2u);
+    ASSERT_EQ(run.caches[0].size(), 1u);
+    EXPECT_NE(run.caches[0][0], worker);
+    EXPECT_EQ(run.caches[1], std::vector<std::string>{worker});
+    const std::vector<unsigned char> packed = texels_for(shipped_texels(), true);
+    expect_shot(site.path() + "/updated.png", camera_model{}, packed);
+    expect_shot(site.path() + "/offline.png", camera_model{}, packed);
+    EXPECT_EQ(run.output.size(), 3u) << "one first frame for each load";
+    EXPECT_TRUE(run.isolated) << "offline, from the worker";
+    EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
+    if (chromium) {
+        EXPECT_EQ(run.installability, std::vector<std::string>{});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(browsers, app, testing::Values("chromium", "firefox"));
