@@ -5,10 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -45,25 +41,6 @@ image as_image(const std::vector<unsigned char>& raw)
         picture.pixels.insert(picture.pixels.end(), raw.begin() + row * 768,
                               raw.begin() + (row + 1) * 768);
     return picture;
-}
-
-// The caption the chart should have for these lines of the program.
-std::string caption_for(const std::vector<std::string>& lines)
-{
-    std::vector<double> times;
-    for (const std::string& line : lines)
-        if (line.rfind("FPS: ", 0) == 0) {
-            const double rate = std::strtod(line.c_str() + 5, nullptr);
-            times.push_back(std::isfinite(rate) ? 1000 / rate : 0);
-        }
-    std::sort(times.begin(), times.end());
-    const std::size_t n = times.size();
-    const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
-    const double p99 = times[static_cast<std::size_t>(std::ceil(0.99 * n)) - 1];
-    char caption[100];
-    std::snprintf(caption, sizeof caption, "issue time: median %.2f ms, p99 %.2f ms over %zu frames",
-                  median, p99, n);
-    return caption;
 }
 
 }

@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 using namespace std::chrono_literals;
@@ -108,3 +112,22 @@ void expect_shot(const std::string& path, const camera_model& camera,
     SCOPED_TRACE(path);
     expect_frame_image(read_png(path), camera, texels);
 }
+
+std::string caption_for(const std::vector<std::string>& lines)
+{
+    std::vector<double> times;
+    for (const std::string& line : lines)
+        if (line.rfind("FPS: ", 0) == 0) {
+            const double rate = std::strtod(line.c_str() + 5, nullptr);
+            times.push_back(std::isfinite(rate) ? 1000 / rate : 0);
+        }
+    std::sort(times.begin(), times.end());
+    const std::size_t n = times.size();
+    const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+    const double p99 = times[static_cast<std::size_t>(std::ceil(0.99 * n)) - 1];
+    char caption[100];
+    std::snprintf(caption, sizeof caption, "issue time: median %.2f ms, p99 %.2f ms over %zu frames",
+                  median, p99, n);
+    return caption;
+}
+

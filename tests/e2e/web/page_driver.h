@@ -70,6 +70,9 @@ page_run drive(const drive_options& options);
 // options' url is its address).
 page_run drive_zip(drive_options options);
 
+// The caption the page's chart should have for these lines of the program.
+std::string caption_for(const std::vector<std::string>& lines);
+
 // Expects the frame in a shot saved by drive.mjs to match the model.
 void expect_shot(const std::string& path, const camera_model& camera,
                  const std::vector<unsigned char>& texels = shipped_texels());

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <sstream>
 
 // The page by touch and by mouse: its buttons, held buttons and drags on
@@ -275,6 +276,11 @@ TEST(touch, thousands_of_presses_keep_one_line_a_frame_a_bounded_panel_and_a_ste
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
     ASSERT_EQ(run.panel.size(), 300u);
     EXPECT_TRUE(std::equal(run.panel.begin(), run.panel.end(), run.output.end() - 300));
+    // The chart keeps the latest 300 frames too.
+    std::vector<std::string> frames;
+    std::copy_if(run.output.begin(), run.output.end(), std::back_inserter(frames),
+                 [](const std::string& line) { return line.rfind("FPS: ", 0) == 0; });
+    EXPECT_EQ(run.caption, caption_for({frames.end() - 300, frames.end()}));
     const double start = run.heaps.at("start"), end = run.heaps.at("end");
     std::printf("%d presses, %d frame lines; JavaScript heap after the first round %.2f MB, "
                 "at the end %.2f MB\n",

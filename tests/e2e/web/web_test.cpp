@@ -66,6 +66,7 @@ TEST_P(web, draws_the_grid_and_follows_the_keys_in_each_view_mode)
         EXPECT_EQ(warning.find("glTexEnv"), std::string::npos) << warning;
     // The panel holds the program's lines, and none of the emulation's.
     EXPECT_EQ(run.panel, run.output);
+    EXPECT_EQ(run.caption, caption_for(run.output));
     EXPECT_EQ(run.problem, "");
 }
 
