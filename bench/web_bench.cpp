@@ -1,11 +1,12 @@
 // The web build beside the desktop viewer, side by side in one run: the
-// page's size by file, the time from navigation to its first frame in
+// page's size by file; the time from navigation to its first frame in
 // headless Chromium on a desktop-sized and a phone-sized screen and in
-// Firefox ESR, and the issue times of the "FPS:" lines of the same key
-// presses in both browsers and in the desktop viewer on the display
-// (DISPLAY). Prints Markdown tables.
+// Firefox ESR, beside a bare page's (bare_page.html, its lower bound) and
+// beside the page's own offline, from its service worker; and the issue
+// times of the "FPS:" lines of the same key presses in both browsers and in
+// the desktop viewer on the display (DISPLAY). Prints Markdown tables.
 //
-//   web_bench [key presses, default 300] [page loads, default 5]
+//   web_bench [key presses, default 300] [page loads, default 9]
 
 #include "frame_check.h"
 #include "process.h"
@@ -19,21 +20,31 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
 namespace {
 
 // One run of bench/web_bench.mjs.
+// With `reload`, a second load once the service worker is in charge:
+// "online", or a server's process id to stop first.
 nlohmann::json page_run(const std::string& browser, const std::string& device,
-                        const std::string& url, int presses)
+                        const std::string& url, int presses, const std::string& reload = "")
 {
-    process run({.argv = {"node", "web_bench.mjs", browser, url, std::to_string(presses), device},
-                 .directory = TEXTURES_BENCH_DIR});
+    std::vector<std::string> argv{"node", "web_bench.mjs", browser, url, std::to_string(presses),
+                                  device};
+    if (!reload.empty())
+        argv.push_back(reload);
+    process run({.argv = argv, .directory = TEXTURES_BENCH_DIR});
     const std::string document = run.rest_of_output(300s);
     if (run.wait_exit(20s) != 0)
         throw std::runtime_error("web_bench.mjs failed: " + run.error_output());
@@ -93,20 +104,45 @@ void print_times(const std::string& where, const std::vector<std::string>& rates
 int main(int argc, char** argv)
 {
     const int presses = argc > 1 ? std::stoi(argv[1]) : 300;
-    const int loads = argc > 2 ? std::stoi(argv[2]) : 5;
-    const std::filesystem::path page = TEXTURES_WEB_PAGE;
+    const int loads = argc > 2 ? std::stoi(argv[2]) : 9;
+    // The page as built, with the bare page beside it, served alike.
+    const std::filesystem::path page =
+        std::filesystem::temp_directory_path() / ("web_bench." + std::to_string(getpid()));
+    std::filesystem::copy(TEXTURES_WEB_PAGE, page, std::filesystem::copy_options::recursive);
+    std::filesystem::copy_file(TEXTURES_BENCH_DIR "/bare_page.html", page / "bare_page.html");
 
     std::printf("### The page's files\n\n| File | Bytes |\n|---|---|\n");
-    std::uintmax_t all_but_picture = 0;
-    for (const char* file : {"index.html", "textures.js", "textures.wasm", "armor.raw"}) {
+    std::uintmax_t code = 0, icons = 0;
+    for (const char* file : {"index.html", "textures.js", "textures.wasm", "sw.js",
+                             "manifest.webmanifest", "armor.raw", "icon-192.png", "icon-512.png"}) {
         const std::uintmax_t size = std::filesystem::file_size(page / file);
-        all_but_picture += std::string(file) != "armor.raw" ? size : 0;
+        (std::string(file).rfind("icon-", 0) == 0 ? icons : code) +=
+            std::string(file) != "armor.raw" ? size : 0;
         std::printf("| `%s` | %ju |\n", file, size);
     }
-    std::printf("| all but the picture | %ju |\n", all_but_picture);
+    std::printf("| all but the picture and the icons | %ju |\n| the icons | %ju |\n", code, icons);
 
     // Page loads, each in a fresh browser; then the frames.
     web_server served(page.string(), true);
+    enum class load { first, again_online, again_offline };
+    const auto first_frames = [&](const char* browser, const char* device, const std::string& url,
+                                  load how = load::first) {
+        std::vector<double> first, parsed;
+        for (int i = 0; i < loads; ++i) {
+            // Offline, each load stops a server of its own.
+            std::optional<web_server> own;
+            if (how == load::again_offline)
+                own.emplace(page.string(), true);
+            const nlohmann::json run =
+                how == load::first ? page_run(browser, device, url, 0)
+                : own              ? page_run(browser, device, own->url, 0,
+                                              std::to_string(own->server.pid()))
+                                   : page_run(browser, device, url, 0, "online");
+            first.push_back(run["first_frame_ms"]);
+            parsed.push_back(run["parsed_ms"]);
+        }
+        return std::pair{first, parsed};
+    };
     struct screen {
         const char* browser;
         const char* device;
@@ -117,17 +153,32 @@ int main(int argc, char** argv)
                 "| Browser | screen | page loads | first frame: median | min | max "
                 "| of which the page parsed (median) | then to the first frame (median) |\n"
                 "|---|---|---|---|---|---|---|---|\n");
+    std::map<std::string, double> online;
     for (const screen s : screens) {
-        std::vector<double> first, parsed, ours;
-        for (int i = 0; i < loads; ++i) {
-            const nlohmann::json run = page_run(s.browser, s.device, served.url, 0);
-            first.push_back(run["first_frame_ms"]);
-            parsed.push_back(run["parsed_ms"]);
-            ours.push_back(first.back() - parsed.back());
-        }
+        const auto [first, parsed] = first_frames(s.browser, s.device, served.url);
+        std::vector<double> ours;
+        for (std::size_t i = 0; i < first.size(); ++i)
+            ours.push_back(first[i] - parsed[i]);
+        if (s.device == std::string("desktop"))
+            online[s.browser] = median(first);
         std::printf("| %s | %s | %d | %.0f | %.0f | %.0f | %.0f | %.0f |\n", s.browser, s.device,
                     loads, median(first), *std::min_element(first.begin(), first.end()),
                     *std::max_element(first.begin(), first.end()), median(parsed), median(ours));
+    }
+
+    std::printf("\n### The first frame beside a bare page's, and loaded again online and "
+                "offline, desktop screen, medians of %d loads in ms\n\n"
+                "| Browser | page | bare page | page / bare page | again, online | "
+                "again, offline (from the worker) |\n|---|---|---|---|---|---|\n",
+                loads);
+    for (const char* browser : {"chromium", "firefox"}) {
+        const double bare =
+            median(first_frames(browser, "desktop", served.url + "bare_page.html").first);
+        const double again = median(first_frames(browser, "desktop", served.url,
+                                                 load::again_online).first);
+        const double offline = median(first_frames(browser, "desktop", "", load::again_offline).first);
+        std::printf("| %s | %.0f | %.0f | %.2f | %.0f | %.0f |\n", browser, online[browser], bare,
+                    online[browser] / bare, again, offline);
     }
 
     std::printf(
@@ -141,5 +192,6 @@ int main(int argc, char** argv)
                         ")",
                     run["rates"]);
     }
+    std::filesystem::remove_all(page);
     return 0;
 }

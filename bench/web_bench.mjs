@@ -2,12 +2,15 @@
 // to the page's parsing and to the first frame's line, then the "FPS:"
 // lines of key presses made one frame at a time. Prints one JSON object.
 //
-//   node bench/web_bench.mjs chromium|firefox URL PRESSES [DEVICE]
+//   node bench/web_bench.mjs chromium|firefox URL PRESSES [DEVICE [RELOAD]]
 //
-// DEVICE is one of browsers.mjs's screens, the desktop by default.
+// DEVICE is one of browsers.mjs's screens, the desktop by default. With
+// RELOAD, the times are those of a second load, once the page's service
+// worker is in charge: "online", or the web server's process, which is
+// stopped first, so that the page comes from the worker alone.
 import { devices, launch } from "../tests/support/browsers.mjs";
 
-const [browser_name, url, presses, device = "desktop"] = process.argv.slice(2);
+const [browser_name, url, presses, device = "desktop", reload] = process.argv.slice(2);
 const browser = await launch(browser_name);
 try {
   const page = await browser.newPage();
@@ -24,6 +27,17 @@ try {
   });
   await page.goto(url);
   await page.waitForFunction(() => window.first_frame_at !== undefined, { timeout: 60000 });
+  if (reload) {
+    await page.evaluate(async () => {
+      const registration = await navigator.serviceWorker.ready;
+      while (registration.active.state !== "activated")
+        await new Promise((resolve) => setTimeout(resolve, 50));
+    });
+    if (reload !== "online")
+      process.kill(Number(reload), "SIGTERM");
+    await page.reload();
+    await page.waitForFunction(() => window.first_frame_at !== undefined, { timeout: 60000 });
+  }
   const first_frame_ms = await page.evaluate(() => window.first_frame_at);
   // Until then the browser alone has worked: fetched and parsed the page.
   const parsed_ms = await page.evaluate(() =>

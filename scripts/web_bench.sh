@@ -4,7 +4,7 @@
 # Firefox ESR, and the issue times of the same key presses there and in the
 # desktop viewer, on the display or on a virtual X server where there is
 # none. Prints Markdown tables.
-#   scripts/web_bench.sh [key presses, default 300] [page loads, default 5]
+#   scripts/web_bench.sh [key presses, default 300] [page loads, default 9]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
