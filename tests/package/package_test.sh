@@ -65,7 +65,11 @@ $folder/textures.exe" "$(zip_contents "$dist/$folder.zip")"
 folder=textures-$version-web
 expect_same "web zip" "\
 $folder/armor.raw
+$folder/icon-192.png
+$folder/icon-512.png
 $folder/index.html
+$folder/manifest.webmanifest
+$folder/sw.js
 $folder/textures.js
 $folder/textures.wasm" "$(zip_contents "$dist/$folder.zip")"
 
