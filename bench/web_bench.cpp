@@ -2,9 +2,10 @@
 // page's size by file; the time from navigation to its first frame in
 // headless Chromium on a desktop-sized and a phone-sized screen and in
 // Firefox ESR, beside a bare page's (bare_page.html, its lower bound) and
-// beside the page's own offline, from its service worker; and the issue
-// times of the "FPS:" lines of the same key presses in both browsers and in
-// the desktop viewer on the display (DISPLAY). Prints Markdown tables.
+// beside a second load, online and offline from the service worker; and the
+// issue times of the "FPS:" lines of the same key presses in both browsers
+// and in the desktop viewer on the display (DISPLAY). Prints Markdown
+// tables.
 //
 //   web_bench [key presses, default 300] [page loads, default 9]
 
@@ -34,9 +35,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// One run of bench/web_bench.mjs.
-// With `reload`, a second load once the service worker is in charge:
-// "online", or a server's process id to stop first.
+// One run of bench/web_bench.mjs; with `reload`, a second load once the
+// service worker is in charge: "online", or a server's process to stop
+// first.
 nlohmann::json page_run(const std::string& browser, const std::string& device,
                         const std::string& url, int presses, const std::string& reload = "")
 {
@@ -176,7 +177,8 @@ int main(int argc, char** argv)
             median(first_frames(browser, "desktop", served.url + "bare_page.html").first);
         const double again = median(first_frames(browser, "desktop", served.url,
                                                  load::again_online).first);
-        const double offline = median(first_frames(browser, "desktop", "", load::again_offline).first);
+        const double offline =
+            median(first_frames(browser, "desktop", "", load::again_offline).first);
         std::printf("| %s | %.0f | %.0f | %.2f | %.0f | %.0f |\n", browser, online[browser], bare,
                     online[browser] / bare, again, offline);
     }

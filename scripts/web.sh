@@ -2,8 +2,8 @@
 # Builds the viewer for the browser with Debian's Emscripten: the "web"
 # workflow preset, whose page is the static folder build-web/page/
 # (the page, its program, picture, manifest, icons and service worker, for
-# any web server to serve) and its zip in dist/; or the "web-packed" one, whose page is
-# build-web-packed/page/.
+# any web server to serve) and its zip in dist/; or the "web-packed" one,
+# whose page is build-web-packed/page/.
 #
 #   web.sh [--serve] [web|web-packed]
 #

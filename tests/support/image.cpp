@@ -63,8 +63,9 @@ void write_png_rows(const std::string& path, int width, int height, int bit_dept
 
 void write_png(const std::string& path, const image& picture)
 {
+    const std::size_t row_bytes = static_cast<std::size_t>(picture.width) * 3;
     write_png_rows(path, picture.width, picture.height, 8, PNG_COLOR_TYPE_RGB,
-                   [&](int y) { return &picture.pixels[static_cast<std::size_t>(y) * picture.width * 3]; });
+                   [&](int y) { return &picture.pixels[y * row_bytes]; });
 }
 
 void write_blank_png(const std::string& path, int width, int height)

@@ -126,8 +126,7 @@ std::string caption_for(const std::vector<std::string>& lines)
     const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
     const double p99 = times[static_cast<std::size_t>(std::ceil(0.99 * n)) - 1];
     char caption[100];
-    std::snprintf(caption, sizeof caption, "issue time: median %.2f ms, p99 %.2f ms over %zu frames",
-                  median, p99, n);
+    std::snprintf(caption, sizeof caption,
+                  "issue time: median %.2f ms, p99 %.2f ms over %zu frames", median, p99, n);
     return caption;
 }
-
