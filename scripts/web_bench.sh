@@ -2,8 +2,9 @@
 # The web build beside the desktop viewer in one run (bench/web_bench.cpp):
 # the page's files, its start-up in Chromium (desktop- and phone-sized) and
 # Firefox ESR beside a bare page's and again online and offline, and the
-# issue times of the same key presses there and in the desktop viewer, on the display or on a virtual X server where there is
-# none. Prints Markdown tables.
+# issue times of the same key presses there and in the desktop viewer, on
+# the display or on a virtual X server where there is none. Prints Markdown
+# tables.
 #   scripts/web_bench.sh [key presses, default 300] [page loads, default 9]
 set -euo pipefail
 cd "$(dirname "$0")/.."
