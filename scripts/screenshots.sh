@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 need_packages $build_packages $virtual_x_packages xdotool
 cmake --preset default >/dev/null
 cmake --build --preset viewer >/dev/null
-[ -n "${DISPLAY:-}" ] || exec on_display "$0"
+[ -n "${DISPLAY:-}" ] || { on_display "$0"; exit; }
 output=$(mktemp)
 trap 'kill "${viewer_pid:-}" 2>/dev/null || true; rm -f "$output" "$output.errors"' EXIT
 first_frame docs/first-frame.png "$output" data ../build/textures
