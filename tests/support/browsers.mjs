@@ -20,6 +20,11 @@ const options = {
     extraPrefsFirefox: { "webgl.force-enabled": true },
   },
 };
+// Firefox as a user has it who has turned service workers off.
+options["firefox-no-workers"] = {
+  ...options.firefox,
+  extraPrefsFirefox: { ...options.firefox.extraPrefsFirefox, "dom.serviceWorkers.enabled": false },
+};
 
 // The screens pages are shown on: a 1280 x 800 desktop, the same with a
 // touch screen, a phone (390 x 844, 3 device pixels a CSS pixel), the phone

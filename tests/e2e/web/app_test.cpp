@@ -169,3 +169,18 @@ TEST_P(app, works_offline_and_takes_a_new_build_online)
 }
 
 INSTANTIATE_TEST_SUITE_P(browsers, app, testing::Values("chromium", "firefox"));
+
+TEST(app_firefox, works_where_service_workers_are_turned_off)
+{
+    scratch_directory shots;
+    const page_run run = drive_zip({.browser = "firefox-no-workers",
+                                    .folder = shots.path(),
+                                    .steps = {"frame", "key:6", "shot:turned"}});
+    ASSERT_EQ(run.status, 0) << run.driver_errors;
+    EXPECT_FALSE(run.workers);
+    camera_model turned;
+    turned.press('6');
+    expect_shot(shots.path() + "/turned.png", turned);
+    EXPECT_EQ(run.output.size(), 2u);
+    EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
+}

@@ -2,7 +2,8 @@
 // at a time, and reports what the page said as one JSON document on
 // standard output.
 //
-//   node drive.mjs --browser chromium|firefox --url URL --folder FOLDER
+//   node drive.mjs --browser chromium|firefox|firefox-no-workers --url URL
+//                  --folder FOLDER
 //                  [--device desktop|touch|phone|landscape|small]
 //                  [--server PID] STEP...
 //
@@ -45,7 +46,8 @@
 // The document: "messages", each console message in turn ({type, text}:
 // log for the program's standard output, error for its standard error,
 // pageerror for an error of the page, step at the start of each step),
-// "isolated", "problem" (the text above the canvas), "panel" (the lines
+// "isolated", "workers" (whether the page may have a service worker),
+// "problem" (the text above the canvas), "panel" (the lines
 // of the console panel), "caption" (the chart's), "layouts", "heaps",
 // "caches" (one list of names for each worker step) and "installability"
 // (Chromium's reasons, by id). A step that waits longer
@@ -282,6 +284,7 @@ try {
     }
   }
   result.isolated = await page.evaluate(() => window.crossOriginIsolated);
+  result.workers = await page.evaluate(() => "serviceWorker" in navigator);
   result.problem = await page.$eval("#problem", (element) => element.textContent);
   result.panel = await page.$$eval("#console > div", (rows) => rows.map((row) => row.textContent));
   result.caption = await page.$eval("#caption", (element) => element.textContent);

@@ -76,6 +76,7 @@ page_run drive(const drive_options& options)
     run.problem = document.value("problem", "");
     run.caption = document.value("caption", "");
     run.isolated = document.value("isolated", false);
+    run.workers = document.value("workers", false);
     for (const auto& [name, layout] : document["layouts"].items())
         run.layouts[name] = layout_of(layout);
     run.heaps = document["heaps"].get<std::map<std::string, double>>();

@@ -11,7 +11,7 @@
 // The page in a real browser, driven step by step by drive.mjs (its
 // steps and devices are described there).
 struct drive_options {
-    std::string browser{}; // chromium or firefox
+    std::string browser{}; // chromium, firefox or firefox-no-workers
     std::string url{};
     std::string folder{}; // where shots go
     std::string device = "desktop";
@@ -54,7 +54,7 @@ struct page_run {
     std::vector<std::string> output, errors, warnings, page_errors, page_lines;
     std::vector<std::string> panel;
     std::string problem, caption;
-    bool isolated = false;
+    bool isolated = false, workers = false;
     std::map<std::string, page_layout> layouts;
     std::map<std::string, double> heaps; // bytes
     std::vector<std::vector<std::string>> caches; // the names, at each worker step
