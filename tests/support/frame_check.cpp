@@ -1,18 +1,16 @@
 #include "frame_check.h"
 
+#include "picture_files.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 const std::vector<unsigned char>& shipped_texels()
 {
-    static const std::vector<unsigned char> texels = [] {
-        std::ifstream in(TEXTURES_DATA_DIR "/armor.raw", std::ios::binary);
-        return texels_for({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
-    }();
+    static const std::vector<unsigned char> texels =
+        texels_for(read_file(TEXTURES_DATA_DIR "/armor.raw"));
     return texels;
 }
 

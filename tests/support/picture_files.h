@@ -19,6 +19,7 @@ private:
 };
 
 void write_file(const std::string& path, const std::vector<unsigned char>& bytes);
+std::vector<unsigned char> read_file(const std::string& path); // empty if unreadable
 std::vector<unsigned char> random_bytes(std::size_t count, unsigned seed);
 
 // A missing and a short picture file, and the line, without its newline,

@@ -40,12 +40,6 @@ configured configure(const std::vector<std::string>& options)
     return result;
 }
 
-std::vector<unsigned char> read_bytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 }
 
 TEST(build, the_packed_switch_takes_every_spelling_of_a_boolean_and_nothing_else)
@@ -72,6 +66,6 @@ TEST(build, an_install_puts_the_viewer_and_its_picture_where_the_readme_says)
     EXPECT_NE(std::filesystem::status(prefix / "bin/textures").permissions() &
                   std::filesystem::perms::owner_exec,
               std::filesystem::perms::none);
-    EXPECT_EQ(read_bytes(prefix / "share/textures/armor.raw"),
-              read_bytes(PROJECT_SOURCE_DIR "/data/armor.raw"));
+    EXPECT_EQ(read_file(prefix / "share/textures/armor.raw"),
+              read_file(PROJECT_SOURCE_DIR "/data/armor.raw"));
 }

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 // The page as an app: a picture of the user's own, files it refuses, the
 // chart's caption, and the page offline and after a new build, in real
@@ -16,17 +14,11 @@ namespace {
 
 class app : public testing::TestWithParam<const char*> {};
 
-std::vector<unsigned char> read_bytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
 // The shipped picture with its colours turned round: unlike the page's
 // own, and as easily seen upside down.
 std::vector<unsigned char> own_picture()
 {
-    std::vector<unsigned char> bytes = read_bytes(TEXTURES_WEB_FOLDER "/armor.raw");
+    std::vector<unsigned char> bytes = read_file(TEXTURES_WEB_FOLDER "/armor.raw");
     for (unsigned char& byte : bytes)
         byte = static_cast<unsigned char>(255 - byte);
     return bytes;
@@ -56,7 +48,7 @@ TEST_P(app, shows_a_picture_of_ones_own_and_refuses_what_is_none)
     const std::string text = "to do: buy milk\n";
     write_file("notes.txt", {text.begin(), text.end()});
     write_file("empty.png", {});
-    std::vector<unsigned char> cut = read_bytes("own.png");
+    std::vector<unsigned char> cut = read_file("own.png");
     cut.resize(cut.size() / 2);
     write_file("cut.png", cut);
     write_blank_png("huge.png", 30000, 30000);
@@ -148,7 +140,7 @@ TEST_P(app, works_offline_and_takes_a_new_build_online)
     // One cache, of the build last seen online; the new build's replaced the
     // old one's.
     const std::string worker = [] {
-        const std::vector<unsigned char> bytes = read_bytes(TEXTURES_WEB_PACKED_FOLDER "/sw.js");
+        const std::vector<unsigned char> bytes = read_file(TEXTURES_WEB_PACKED_FOLDER "/sw.js");
         const std::string text(bytes.begin(), bytes.end());
         const std::size_t start = text.find("const cache_name = \"") + 20;
         return text.substr(start, text.find('"', start) - start);
