@@ -8,6 +8,7 @@
 
 #include "frame_check.h"
 #include "process.h"
+#include "statistics.h"
 #include "x_display.h"
 
 #include <algorithm>
@@ -50,20 +51,12 @@ double startup(const std::string& program)
     return taken;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[(values.size() - 1) / 2];
-}
-
 void print_statistics(const char* what, std::vector<double> values)
 {
-    std::sort(values.begin(), values.end());
-    const auto at = [&](double share) {
-        return values[std::min(values.size() - 1, static_cast<std::size_t>(values.size() * share))];
-    };
+    const auto [min, max] = std::minmax_element(values.begin(), values.end());
     std::printf("%-16s count %zu  min %.4f  p1 %.4f  median %.4f  p99 %.4f  max %.4f\n", what,
-                values.size(), values.front(), at(0.01), median(values), at(0.99), values.back());
+                values.size(), *min, nearest_rank(values, 0.01), median(values),
+                nearest_rank(values, 0.99), *max);
 }
 
 }

@@ -11,6 +11,7 @@
 
 #include "frame_check.h"
 #include "process.h"
+#include "statistics.h"
 #include "web_server.h"
 #include "x_display.h"
 
@@ -74,12 +75,6 @@ std::vector<std::string> desktop_rates(int presses)
     return rates;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // A row of issue times, from rates as printed ("inf" included).
 void print_times(const std::string& where, const std::vector<std::string>& rates)
 {
@@ -92,12 +87,9 @@ void print_times(const std::string& where, const std::vector<std::string>& rates
         else
             times.push_back(1000 / value);
     }
-    std::sort(times.begin(), times.end());
-    const auto at = [&](double share) {
-        return times[std::min(times.size() - 1, static_cast<std::size_t>(share * times.size()))];
-    };
+    const auto [min, max] = std::minmax_element(times.begin(), times.end());
     std::printf("| %s | %zu | %d | %.3f | %.3f | %.3f | %.3f |\n", where.c_str(), rates.size(),
-                infinite, times.front(), median(times), at(0.99), times.back());
+                infinite, *min, median(times), nearest_rank(times, 0.99), *max);
 }
 
 }

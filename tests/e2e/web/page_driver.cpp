@@ -1,13 +1,13 @@
 #include "page_driver.h"
 
 #include "process.h"
+#include "statistics.h"
 #include "web_server.h"
 #include "x_display.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -122,12 +122,9 @@ std::string caption_for(const std::vector<std::string>& lines)
             const double rate = std::strtod(line.c_str() + 5, nullptr);
             times.push_back(std::isfinite(rate) ? 1000 / rate : 0);
         }
-    std::sort(times.begin(), times.end());
-    const std::size_t n = times.size();
-    const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
-    const double p99 = times[static_cast<std::size_t>(std::ceil(0.99 * n)) - 1];
     char caption[100];
     std::snprintf(caption, sizeof caption,
-                  "issue time: median %.2f ms, p99 %.2f ms over %zu frames", median, p99, n);
+                  "issue time: median %.2f ms, p99 %.2f ms over %zu frames", median(times),
+                  nearest_rank(times, 0.99), times.size());
     return caption;
 }
