@@ -8,7 +8,7 @@
 // RELOAD, the times are those of a second load, once the page's service
 // worker is in charge: "online", or the web server's process, which is
 // stopped first, so that the page comes from the worker alone.
-import { devices, launch } from "../tests/support/browsers.mjs";
+import { devices, launch, newest_worker } from "../tests/support/browsers.mjs";
 
 const [browser_name, url, presses, device = "desktop", reload] = process.argv.slice(2);
 const browser = await launch(browser_name);
@@ -28,11 +28,7 @@ try {
   await page.goto(url);
   await page.waitForFunction(() => window.first_frame_at !== undefined, { timeout: 60000 });
   if (reload) {
-    await page.evaluate(async () => {
-      const registration = await navigator.serviceWorker.ready;
-      while (registration.active.state !== "activated")
-        await new Promise((resolve) => setTimeout(resolve, 50));
-    });
+    await page.evaluate(newest_worker);
     if (reload !== "online")
       process.kill(Number(reload), "SIGTERM");
     await page.reload();

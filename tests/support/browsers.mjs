@@ -37,6 +37,17 @@ export const devices = {
   small: { width: 320, height: 568, deviceScaleFactor: 2, isMobile: true, hasTouch: true },
 };
 
+// Run in the page: waits until the service worker of the newest build is in
+// charge, asking the server for it first, and gives the names of the caches.
+export async function newest_worker() {
+  const registration = await navigator.serviceWorker.ready;
+  await registration.update();
+  while (registration.installing || registration.waiting ||
+         registration.active?.state !== "activated")
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  return caches.keys();
+}
+
 export function launch(name) {
   if (!(name in options))
     throw new Error(`unknown browser ${name}`);

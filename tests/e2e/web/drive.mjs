@@ -55,7 +55,7 @@
 import fs from "node:fs";
 import path from "node:path";
 import { parseArgs } from "node:util";
-import { devices, launch } from "../../support/browsers.mjs";
+import { devices, launch, newest_worker } from "../../support/browsers.mjs";
 
 const { values: options, positionals: steps } = parseArgs({
   options: { browser: { type: "string" }, url: { type: "string" }, folder: { type: "string" },
@@ -89,13 +89,16 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 // What a key makes the program print: a frame's line, a mode line or none.
 const line_of = (key) => ("2468r".includes(key) ? "FPS: " : key === "v" ? "view mode: " : null);
 
-// Waits for the line the key makes, from message number `from` on.
+// Waits for a line of the program's that starts so, from message number
+// `from` on.
+function wait_for(start, from, what) {
+  return wait_until(() => result.messages.slice(from).some(
+    (m) => m.type === "log" && m.text.startsWith(start)), what);
+}
+// Waits for the line the key makes.
 function wait_for_line(key, from) {
   const start = line_of(key);
-  if (start === null)
-    return Promise.resolve();
-  return wait_until(() => result.messages.slice(from).some(
-    (m) => m.type === "log" && m.text.startsWith(start)), `the line after ${key}`);
+  return start === null ? Promise.resolve() : wait_for(start, from, `the line after ${key}`);
 }
 
 const browser = await launch(options.browser);
@@ -138,8 +141,7 @@ try {
     const argument = parts.join(":");
     const from = result.messages.length;
     if (verb === "frame") {
-      await wait_until(() => result.messages.some(
-        (m) => m.type === "log" && m.text.startsWith("FPS: ")), "the first frame");
+      await wait_for("FPS: ", 0, "the first frame");
     } else if (verb === "error") {
       await wait_until(() => result.messages.some((m) => m.type === "error"), "standard error");
       // Whatever else would come has had its chance.
@@ -256,16 +258,9 @@ try {
       const said = () => result.messages.slice(from).find((m) => m.type === "info");
       await wait_until(() => said(), `the page's line on ${argument}`);
       if (said().text.startsWith("page: now showing "))
-        await wait_for_line("6", result.messages.indexOf(said()));
+        await wait_for("FPS: ", result.messages.indexOf(said()), "the new run's first frame");
     } else if (verb === "worker") {
-      result.caches.push(await page.evaluate(async () => {
-        const registration = await navigator.serviceWorker.ready;
-        await registration.update();
-        while (registration.installing || registration.waiting ||
-               registration.active?.state !== "activated")
-          await new Promise((resolve) => setTimeout(resolve, 50));
-        return caches.keys();
-      }));
+      result.caches.push(await page.evaluate(newest_worker));
     } else if (verb === "installable") {
       const session = await page.createCDPSession();
       result.installability = (await session.send("Page.getInstallabilityErrors"))
@@ -278,7 +273,7 @@ try {
       await sleep(300);
     } else if (verb === "reload") {
       await page.reload();
-      await wait_for_line("6", from);
+      await wait_for("FPS: ", from, "the reloaded page's first frame");
     } else {
       throw new Error(`unknown step ${step}`);
     }
