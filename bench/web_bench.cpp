@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -106,12 +107,13 @@ int main(int argc, char** argv)
 
     std::printf("### The page's files\n\n| File | Bytes |\n|---|---|\n");
     std::uintmax_t code = 0, icons = 0;
-    for (const char* file : {"index.html", "textures.js", "textures.wasm", "sw.js",
-                             "manifest.webmanifest", "armor.raw", "icon-192.png", "icon-512.png"}) {
+    std::set<std::string> files;
+    for (const auto& file : std::filesystem::directory_iterator(TEXTURES_WEB_PAGE))
+        files.insert(file.path().filename().string());
+    for (const std::string& file : files) {
         const std::uintmax_t size = std::filesystem::file_size(page / file);
-        (std::string(file).rfind("icon-", 0) == 0 ? icons : code) +=
-            std::string(file) != "armor.raw" ? size : 0;
-        std::printf("| `%s` | %ju |\n", file, size);
+        (file.rfind("icon-", 0) == 0 ? icons : code) += file != "armor.raw" ? size : 0;
+        std::printf("| `%s` | %ju |\n", file.c_str(), size);
     }
     std::printf("| all but the picture and the icons | %ju |\n| the icons | %ju |\n", code, icons);
 

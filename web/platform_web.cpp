@@ -1,8 +1,10 @@
 // The web build's own layer, linked into it alone: what the browser's
 // OpenGL 1.x emulation (Emscripten's, on WebGL) gets wrong for this viewer,
-// put right by definitions that take the place of the emulation's own; and
-// the page's way in to the keyboard callback.
+// put right by definitions that take the place of the emulation's own; a
+// start-up that hands back to the browser between uploads; and the page's
+// ways in to the keyboard callback and the camera.
 
+#include "camera.h"
 #include "keyboard.h"
 #include "platform_gl.h"
 
@@ -10,6 +12,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 extern "C" {
@@ -58,17 +61,14 @@ void glTexEnvf(GLenum target, GLenum name, GLfloat value)
     glTexEnvi(target, name, static_cast<GLint>(value));
 }
 
+namespace {
+
 // WebGL takes no GL_RGB4. The packed picture arrives widened to bytes
 // (each component n * 17), so it goes up as WebGL's own four bits a
 // component, which shows the same colours.
-void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei width, GLsizei height,
-                  GLint border, GLenum format, GLenum type, const void* pixels)
+void upload_rgb4(GLenum target, GLint level, GLsizei width, GLsizei height, GLint border,
+                 const void* pixels)
 {
-    if (internal_format != GL_RGB4 || format != GL_RGB || type != GL_UNSIGNED_BYTE) {
-        emscripten_glTexImage2D(target, level, internal_format, width, height, border, format,
-                                type, pixels);
-        return;
-    }
     // Taken once, at the first upload, and reused for every texture.
     static std::vector<GLushort> packed;
     packed.resize(static_cast<std::size_t>(width) * height);
@@ -82,6 +82,41 @@ void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei wid
                             GL_UNSIGNED_SHORT_4_4_4_4, packed.data());
 }
 
+}
+
+// Tells the page how many textures are up, then lets the browser run its
+// other tasks (input, painting) before the program goes on: a message to
+// itself comes back sooner than a timer. Asyncify unwinds the program's
+// calls on the way here and winds them back.
+EM_ASYNC_JS(void, hand_back, (int uploaded), {
+    // Wound back after the last upload, the start ends as GLUT's main loop
+    // ends it, by unwinding to the browser, which the runtime takes as no
+    // error when it calls the program itself.
+    if (!Asyncify.asyncPromiseHandlers)
+        Asyncify.whenDone().catch(handleException);
+    if (Module["on_upload"])
+        Module["on_upload"](uploaded);
+    await new Promise(function(resolve) {
+        var channel = new MessageChannel();
+        channel.port1.onmessage = resolve;
+        channel.port2.postMessage(0);
+    });
+});
+
+// Start-up is mostly the uploads: one at a time, each a short task of its
+// own, so that the page answers while it loads.
+void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei width, GLsizei height,
+                  GLint border, GLenum format, GLenum type, const void* pixels)
+{
+    if (internal_format == GL_RGB4 && format == GL_RGB && type == GL_UNSIGNED_BYTE)
+        upload_rgb4(target, level, width, height, border, pixels);
+    else
+        emscripten_glTexImage2D(target, level, internal_format, width, height, border, format,
+                                type, pixels);
+    static int uploaded = 0;
+    hand_back(++uploaded);
+}
+
 // The page's own presses (its buttons and drags on the canvas) reach the
 // program here, each as GLUT hands over a typed key; none but the
 // program's six keys pass.
@@ -89,6 +124,37 @@ EMSCRIPTEN_KEEPALIVE void press_key(int key)
 {
     if (key != 0 && std::strchr("2468rv", key) != nullptr)
         keyboard(static_cast<unsigned char>(key), 0, 0);
+}
+
+namespace {
+
+// The view, as the page carries it over to a fresh run when the WebGL
+// context is lost: the camera's fields, then the view mode.
+float* const camera_fields[] = {&eye.x,    &eye.y,    &eye.z,  &center.x, &center.y,
+                                &center.z, &radius,   &theta,  &phi};
+constexpr int view_fields = std::size(camera_fields) + 1;
+
+}
+
+EMSCRIPTEN_KEEPALIVE int view_field_count()
+{
+    return view_fields;
+}
+
+EMSCRIPTEN_KEEPALIVE double view_field(int i)
+{
+    if (i < 0 || i >= view_fields)
+        return 0;
+    return i < view_fields - 1 ? *camera_fields[i] : view_mode;
+}
+
+// Set before the run's first frame, which then shows the view carried over.
+EMSCRIPTEN_KEEPALIVE void set_view_field(int i, double value)
+{
+    if (i >= 0 && i < view_fields - 1)
+        *camera_fields[i] = static_cast<float>(value);
+    else if (i == view_fields - 1 && (value == 0 || value == 1 || value == 2))
+        view_mode = static_cast<int>(value);
 }
 
 // Ends this run, so that the page can start a fresh one with another

@@ -1,7 +1,6 @@
 # Writes the page's service worker from TEMPLATE into PAGE, its cache
-# named after VERSION and a digest of the files it keeps.
-set(files index.html textures.js textures.wasm armor.raw manifest.webmanifest icon-192.png
-  icon-512.png)
+# named after VERSION and a digest of the FILES it keeps (comma-separated).
+string(REPLACE , ";" files ${FILES})
 set(digests "")
 foreach(file IN LISTS files)
   file(SHA256 ${PAGE}/${file} digest)

@@ -65,10 +65,18 @@ $folder/textures.exe" "$(zip_contents "$dist/$folder.zip")"
 folder=textures-$version-web
 expect_same "web zip" "\
 $folder/armor.raw
+$folder/chart.js
+$folder/drag.js
 $folder/icon-192.png
 $folder/icon-512.png
 $folder/index.html
+$folder/keys.js
 $folder/manifest.webmanifest
+$folder/page.css
+$folder/page.js
+$folder/panel.js
+$folder/picture.js
+$folder/runs.js
 $folder/sw.js
 $folder/textures.js
 $folder/textures.wasm" "$(zip_contents "$dist/$folder.zip")"

@@ -5,11 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 // The page as an app: a picture of the user's own, files it refuses, the
-// chart's caption, and the page offline and after a new build, in real
-// browsers.
+// chart's caption, the page offline and after a new build, and a lost
+// WebGL context, in real browsers.
 namespace {
 
 class app : public testing::TestWithParam<const char*> {};
@@ -158,6 +159,63 @@ TEST_P(app, works_offline_and_takes_a_new_build_online)
     if (chromium) {
         EXPECT_EQ(run.installability, std::vector<std::string>{});
     }
+}
+
+TEST_P(app, comes_back_from_a_lost_context_with_its_picture_and_view)
+{
+    scratch_directory files;
+    write_file("own.raw", own_picture());
+    // Lost once, and brought back at once; then lost while no new context
+    // can be had, with presses meanwhile, until the browser gives it back.
+    const std::vector<std::string> steps{
+        "frame", "choose:" + files.path() + "/own.raw", "key:6", "key:6", "click:v", "key:8",
+        "lose",  "shot:back",                           "key:2", "lose:blocked", "~key:6",
+        "~click:8", "settle", "restore", "shot:again", "key:v", "key:8", "shot:on"};
+    const page_run run = drive_zip({.browser = GetParam(), .folder = files.path(), .steps = steps});
+    ASSERT_EQ(run.status, 0) << run.driver_errors;
+
+    const std::string lost =
+        "page: the WebGL context was lost; the view comes back as soon as the page can draw again";
+    EXPECT_EQ(run.page_lines,
+              (std::vector<std::string>{"page: now showing \"own.raw\" (a raw picture)", lost, lost,
+                                        "page: no WebGL context can be had now; the page tries "
+                                        "again when the browser gives one back"}));
+    // Each return is one frame, replaying nothing; nothing is drawn, and no
+    // press acts, while there is no view.
+    const auto step = [&](const std::string& name) {
+        return static_cast<std::size_t>(std::find(steps.begin(), steps.end(), name) - steps.begin());
+    };
+    for (const char* lose : {"lose", "lose:blocked"}) {
+        SCOPED_TRACE(lose);
+        const std::vector<std::string> lines = run.output_of_steps(step(lose), step(lose) + 1);
+        if (lose == std::string("lose")) {
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_TRUE(is_frame_line(lines[0])) << lines[0];
+        } else {
+            EXPECT_EQ(lines, std::vector<std::string>{});
+        }
+    }
+    EXPECT_EQ(run.output_of_steps(step("~key:6"), step("restore")), std::vector<std::string>{});
+    const std::vector<std::string> restored =
+        run.output_of_steps(step("restore"), step("restore") + 1);
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_TRUE(is_frame_line(restored[0])) << restored[0];
+
+    const std::vector<unsigned char> texels = texels_for(own_picture(), false);
+    camera_model camera;
+    for (const char key : {'6', '6', 'v', '8'})
+        camera.press(key);
+    expect_shot(files.path() + "/back.png", camera, texels);
+    camera.press('2');
+    expect_shot(files.path() + "/again.png", camera, texels);
+    // The keyboard reaches the program as before, in the view mode it had.
+    EXPECT_EQ(run.output_of_steps(step("key:v"), step("key:v") + 1),
+              std::vector<std::string>{"view mode: 2"});
+    camera.press('v');
+    camera.press('8');
+    expect_shot(files.path() + "/on.png", camera, texels);
+    EXPECT_EQ(run.problem, "");
+    EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
 }
 
 INSTANTIATE_TEST_SUITE_P(browsers, app, testing::Values("chromium", "firefox"));

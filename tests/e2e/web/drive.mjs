@@ -43,6 +43,13 @@
 //   copy:FROM:TO       copies the folder FROM over TO, as a new build would
 //   offline            stops the web server, whose process is PID
 //   reload             reloads the page, and waits for its first frame
+//   lose, lose:blocked the viewer's WebGL context is lost (WEBGL_lose_context);
+//                      waits for the page's line on it and, unless no new
+//                      context is to be had ("blocked") until restore, for
+//                      the frame that brings the view back
+//   restore            new contexts can be had again, and the lost one is
+//                      given back; waits for the frame that brings the view
+//                      back
 // The document: "messages", each console message in turn ({type, text}:
 // log for the program's standard output, error for its standard error,
 // pageerror for an error of the page, step at the start of each step),
@@ -50,8 +57,9 @@
 // "problem" (the text above the canvas), "panel" (the lines
 // of the console panel), "caption" (the chart's), "layouts", "heaps",
 // "caches" (one list of names for each worker step) and "installability"
-// (Chromium's reasons, by id). A step that waits longer
-// than 20 s ends the run with status 2.
+// (Chromium's reasons, by id). Each breach of the page's
+// Content-Security-Policy is a console message of type "violation". A step
+// that waits longer than 20 s ends the run with status 2.
 import fs from "node:fs";
 import path from "node:path";
 import { parseArgs } from "node:util";
@@ -108,7 +116,13 @@ try {
   if (!(options.device in devices))
     throw new Error(`unknown device ${options.device}`);
   await page.setViewport(devices[options.device]);
-  page.on("console", (message) => note(message.type(), message.text()));
+  page.on("console", (message) => {
+    const text = message.text();
+    note(text.startsWith("policy violation: ") ? "violation" : message.type(), text);
+  });
+  await page.evaluateOnNewDocument(() => window.addEventListener("securitypolicyviolation",
+    (event) => console.error(`policy violation: ${event.violatedDirective} ${event.blockedURI}`),
+    true));
   page.on("pageerror", (error) => note("pageerror", String(error.message ?? error)));
   await page.goto(options.url);
 
@@ -274,6 +288,32 @@ try {
     } else if (verb === "reload") {
       await page.reload();
       await wait_for("FPS: ", from, "the reloaded page's first frame");
+    } else if (verb === "lose") {
+      const blocked = argument === "blocked";
+      await page.evaluate((blocked) => {
+        if (blocked) {
+          // No page can have a context, as when the GPU is gone.
+          const get_context = HTMLCanvasElement.prototype.getContext;
+          window.unblock = () => { HTMLCanvasElement.prototype.getContext = get_context; };
+          HTMLCanvasElement.prototype.getContext = function (type, ...rest) {
+            return type.startsWith("webgl") ? null : get_context.call(this, type, ...rest);
+          };
+        }
+        window.lost = document.getElementById("canvas").getContext("webgl")
+          .getExtension("WEBGL_lose_context");
+        window.lost.loseContext();
+      }, blocked);
+      await wait_until(() => result.messages.slice(from).some(
+        (m) => m.type === "info" && m.text.startsWith("page: the WebGL context was lost")),
+        "the page's line on the lost context");
+      if (!blocked)
+        await wait_for("FPS: ", from, "the frame after the lost context");
+    } else if (verb === "restore") {
+      await page.evaluate(() => {
+        window.unblock?.();
+        window.lost.restoreContext();
+      });
+      await wait_for("FPS: ", from, "the frame after the context came back");
     } else {
       throw new Error(`unknown step ${step}`);
     }

@@ -71,7 +71,11 @@ page_run drive(const drive_options& options)
             run.page_errors.push_back(text);
         else if (type == "info")
             run.page_lines.push_back(text);
+        else if (type == "violation")
+            run.violations.push_back(text);
     }
+    // Whatever a test does, the page keeps to its own policy.
+    EXPECT_EQ(run.violations, std::vector<std::string>{});
     run.panel = document.value("panel", std::vector<std::string>{});
     run.problem = document.value("problem", "");
     run.caption = document.value("caption", "");

@@ -50,8 +50,9 @@ struct page_run {
     std::vector<message> messages;
     // The console messages by kind: log (the program's standard output),
     // error (its standard error), warning, pageerror, info (the page's own
-    // lines).
-    std::vector<std::string> output, errors, warnings, page_errors, page_lines;
+    // lines), violation (of the page's Content-Security-Policy, which
+    // drive() expects none of).
+    std::vector<std::string> output, errors, warnings, page_errors, page_lines, violations;
     std::vector<std::string> panel;
     std::string problem, caption;
     bool isolated = false, workers = false;

@@ -1,0 +1,63 @@
+// The page's modules that need no browser, under Node's own test runner:
+// the chart's statistics, a drag's keys, the check for a cut-off PNG or
+// JPEG, and a decoded image turned into the program's picture.
+import assert from "node:assert/strict";
+import { test } from "node:test";
+import { caption_of, issue_time, statistics } from "../../web/chart.js";
+import { travel_keys } from "../../web/drag.js";
+import { cut_off, raw_of } from "../../web/picture.js";
+
+test("the chart's times and caption", () => {
+  assert.equal(issue_time("inf"), 0);
+  assert.equal(issue_time("500.000000"), 2);
+  assert.deepEqual(statistics([4, 1, 3, 2]), { median: 2.5, p99: 4, slowest: 4 });
+  // Nearest rank: the 198th of 200.
+  const times = Array.from({ length: 200 }, (_, i) => 200 - i);
+  assert.deepEqual(statistics(times), { median: 100.5, p99: 198, slowest: 200 });
+  assert.equal(caption_of([3, 1, 0]), "issue time: median 1.00 ms, p99 3.00 ms over 3 frames");
+});
+
+test("a drag sends a key for each 10 px, and a turn back first uses up what is left", () => {
+  assert.deepEqual(travel_keys(9, 0, "6", "4"), { keys: [], sent: 0 });
+  assert.deepEqual(travel_keys(35, 0, "6", "4"), { keys: ["6", "6", "6"], sent: 30 });
+  assert.deepEqual(travel_keys(21, 30, "6", "4"), { keys: [], sent: 30 });
+  assert.deepEqual(travel_keys(12, 30, "6", "4"), { keys: ["4"], sent: 20 });
+  assert.deepEqual(travel_keys(-20, 0, "2", "8"), { keys: ["8", "8"], sent: -20 });
+});
+
+// A PNG's chunks (length, type, data, CRC; the CRC unchecked here).
+function chunk(type, length) {
+  const bytes = new Uint8Array(12 + length);
+  new DataView(bytes.buffer).setUint32(0, length);
+  bytes.set([...type].map((c) => c.charCodeAt(0)), 4);
+  return [...bytes];
+}
+const png = [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, ...chunk("IHDR", 13),
+             ...chunk("IDAT", 40), ...chunk("IEND", 0)];
+// A JPEG whose thumbnail, before the scan, has an end marker of its own.
+const jpeg = [0xff, 0xd8, 0xff, 0xe1, 0, 6, 0xff, 0xd9, 0, 0, 0xff, 0xda, 0, 2, 1, 0xff, 0, 2,
+              0xff, 0xd0, 3, 0xff, 0xd9];
+
+test("a PNG or JPEG cut off before its end is told apart from a whole one", () => {
+  assert.equal(cut_off(Uint8Array.from(png)), null);
+  assert.equal(cut_off(Uint8Array.from(png.slice(0, -12))), "PNG", "no IEND");
+  assert.equal(cut_off(Uint8Array.from(png.slice(0, -2))), "PNG", "IEND cut short");
+  assert.equal(cut_off(Uint8Array.from(png.slice(0, 40))), "PNG", "inside IDAT");
+  // The same check on a view into a larger buffer.
+  assert.equal(cut_off(Uint8Array.from([0, ...png]).subarray(1)), null);
+  assert.equal(cut_off(Uint8Array.from(jpeg)), null);
+  assert.equal(cut_off(Uint8Array.from(jpeg.slice(0, -2))), "JPEG", "in the scan");
+  assert.equal(cut_off(Uint8Array.from(jpeg.slice(0, 10))), "JPEG", "before the scan");
+  assert.equal(cut_off(new TextEncoder().encode("to do: buy milk\n")), null);
+});
+
+test("a decoded image becomes the picture bottom row first, without its alpha", () => {
+  const rgba = new Uint8Array(256 * 256 * 4);
+  for (let y = 0; y < 256; ++y)
+    for (let x = 0; x < 256; ++x)
+      rgba.set([x, y, 7, 99], (y * 256 + x) * 4);
+  const raw = raw_of(rgba);
+  assert.equal(raw.length, 196608);
+  assert.deepEqual([...raw.subarray(0, 6)], [0, 255, 7, 1, 255, 7]);
+  assert.deepEqual([...raw.subarray(-3)], [255, 0, 7]);
+});

@@ -1,0 +1,193 @@
+// The runs of the program, each on a canvas and in a runtime of its own,
+// with its picture. A new picture starts the next run; so does a lost
+// WebGL context, from which the next run comes back with the same picture
+// and the view as it was.
+import { make_chart } from "./chart.js";
+import { end_drag } from "./drag.js";
+import { end_hold, hold_presses, name_buttons, send_presses } from "./keys.js";
+import { say_problem, show } from "./panel.js";
+
+const screen = document.getElementById("screen");
+const loading = document.getElementById("loading");
+const [bar, uploads] = loading.children;
+const note_time = make_chart(document.getElementById("chart"), document.getElementById("caption"));
+
+let program = null; // the module of the run now going
+let waiting = null; // a lost run, while no context can be had
+
+export const focus_view = () => document.getElementById("canvas")?.focus({ preventScroll: true });
+
+const script = new Promise((resolve, reject) => {
+  const element = document.createElement("script");
+  element.src = "textures.js";
+  element.onload = resolve;
+  element.onerror = () => reject(new Error("textures.js did not load"));
+  document.head.append(element);
+});
+
+function show_uploads(count) {
+  bar.value = count;
+  uploads.textContent = `${count} of ${bar.max} textures up`;
+}
+
+// A line of the run's standard output.
+function output(module, line) {
+  show(line, "output");
+  const mode_line = /^view mode: ([012])$/.exec(line);
+  if (mode_line) {
+    name_buttons(Number(mode_line[1]));
+  } else if (line.startsWith("FPS: ")) {
+    note_time(line.slice(5));
+    if (!module.drawn) {
+      module.drawn = true;
+      loading.hidden = true;
+      send_presses((key) => module._press_key(key.charCodeAt(0)));
+    }
+  }
+}
+
+// A stream of one run's bytes, cut into lines; silent once that run is
+// over.
+function stream(module, kind) {
+  let bytes = [];
+  const decoder = new TextDecoder();
+  return (byte) => {
+    if (module !== program)
+      return;
+    if (byte === null || byte === 10) {
+      if (byte === 10 || bytes.length > 0) {
+        const line = decoder.decode(new Uint8Array(bytes));
+        kind === "output" ? output(module, line) : show(line, kind);
+      }
+      bytes = [];
+    } else {
+      bytes.push(byte < 0 ? byte + 256 : byte);
+    }
+  };
+}
+
+// Starts a run with the picture (a promise of an ArrayBuffer, or of null
+// for none, which is put into its working directory in the place of the
+// one before) and, when it comes back from a lost context, the view it
+// had (its fields, as the program gives them).
+export function start(picture, view = null) {
+  waiting = null;
+  if (program)
+    quit(program);
+  const fresh = document.createElement("canvas");
+  Object.assign(fresh, { id: "canvas", width: 512, height: 512, tabIndex: 0 });
+  fresh.setAttribute("aria-label", "The viewer: twelve textured boxes");
+  document.getElementById("canvas")?.remove();
+  screen.prepend(fresh);
+  fresh.focus({ preventScroll: true });
+  end_hold();
+  end_drag();
+  // Until the first frame, presses wait for it; while a lost view comes
+  // back, there is none for them to act on.
+  hold_presses(view !== null);
+  name_buttons(view ? view[view.length - 1] : 0);
+  say_problem("");
+  show_uploads(0);
+  loading.hidden = false;
+  const module = {
+    canvas: fresh,
+    arguments: [],
+    picture,
+    view,
+    preRun: [() => {
+      // The program's own standard output and error, apart from the
+      // runtime's messages, which go to the browser's console alone.
+      module.FS.init(null, stream(module, "output"), stream(module, "error"));
+      module.addRunDependency("armor.raw");
+      picture.then((bytes) => {
+        if (bytes)
+          module.FS.writeFile("armor.raw", new Uint8Array(bytes));
+        module.removeRunDependency("armor.raw");
+      });
+    }],
+    on_upload: (count) => module === program && show_uploads(count),
+    // Before each frame: none without a context to draw on, and the first
+    // one shows the view carried over.
+    preMainLoop: () => {
+      if (module.ctx?.isContextLost())
+        return false;
+      module.view?.forEach((value, i) => module._set_view_field(i, value));
+      module.view = null;
+      return true;
+    },
+    // Alive between frames, and after the program's own exit as it
+    // always was; only the page ends a run (quit).
+    noExitRuntime: true,
+    onExit: () => { module.ended = true; },
+    printErr: (text) => console.warn(text),
+  };
+  fresh.addEventListener("webglcontextlost", (event) => {
+    // Without this the browser would never give the context back.
+    event.preventDefault();
+    if (module === program && !module.quitting)
+      lose(module);
+  });
+  program = module;
+  // A run that a newer one overtook while it loaded ends once it is up.
+  script.then(() => textures(module)).then(() => {
+    if (module !== program)
+      quit(module);
+  });
+}
+
+// Ends a run, and lets its WebGL context go at once: the page's own doing,
+// not a loss.
+function quit(module) {
+  module.quitting = true;
+  if (!module.ended && module._quit_viewer) {
+    try {
+      module._quit_viewer();
+    } catch (exit) {
+      if (exit?.name !== "ExitStatus")
+        throw exit;
+    }
+  }
+  module.ctx?.getExtension("WEBGL_lose_context")?.loseContext();
+}
+
+// The run's context is gone, and its picture with it: it ends, and a new
+// run takes its picture and view.
+function lose(module) {
+  const view = module.drawn
+    ? Array.from({ length: module._view_field_count() }, (_, i) => module._view_field(i))
+    : module.view;
+  show("page: the WebGL context was lost; the view comes back as soon as the page can draw " +
+       "again", "page");
+  hold_presses(true);
+  loading.hidden = true;
+  quit(module);
+  come_back({ picture: module.picture, view, context: module.ctx });
+}
+
+// Whether a new context can be had now: a probe, let go at once.
+function can_draw() {
+  const context = document.createElement("canvas").getContext("webgl");
+  if (!context || context.isContextLost())
+    return false;
+  context.getExtension("WEBGL_lose_context")?.loseContext();
+  return true;
+}
+
+function come_back(lost) {
+  if (can_draw()) {
+    start(lost.picture, lost.view);
+    // The lost context, where the browser gave it back, is not used.
+    if (!lost.context.isContextLost())
+      lost.context.getExtension("WEBGL_lose_context")?.loseContext();
+    return;
+  }
+  waiting = lost;
+  const message = "page: no WebGL context can be had now; the page tries again when the " +
+                  "browser gives one back";
+  say_problem(message);
+  show(message, "page");
+  lost.context.canvas.addEventListener("webglcontextrestored", () => {
+    if (waiting === lost)
+      come_back(lost);
+  }, { once: true });
+}
