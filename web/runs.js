@@ -79,6 +79,9 @@ export function start(picture, view = null) {
   fresh.setAttribute("aria-label", "The viewer: twelve textured boxes");
   document.getElementById("canvas")?.remove();
   screen.prepend(fresh);
+  // The context GLUT asks for (RGB, double-buffered, depth), had now: the
+  // browser sets it up while the program loads, and GLUT then finds it.
+  fresh.getContext("webgl", { alpha: false, depth: true, stencil: false, antialias: false });
   fresh.focus({ preventScroll: true });
   end_hold();
   end_drag();
