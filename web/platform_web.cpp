@@ -103,8 +103,11 @@ EM_ASYNC_JS(void, hand_back, (int uploaded), {
     });
 });
 
-// Start-up is mostly the uploads: one at a time, each a short task of its
-// own, so that the page answers while it loads.
+// Start-up is mostly the uploads: they go on in short tasks, so that the
+// page answers while it loads. The browser gets its turn after the first
+// (the runtime's and context's set-up before it make a task of their own)
+// and then whenever the program has held it for 8 ms: a fast machine
+// loads in a few tasks, a slow one in many.
 void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei width, GLsizei height,
                   GLint border, GLenum format, GLenum type, const void* pixels)
 {
@@ -114,7 +117,12 @@ void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei wid
         emscripten_glTexImage2D(target, level, internal_format, width, height, border, format,
                                 type, pixels);
     static int uploaded = 0;
-    hand_back(++uploaded);
+    static double handed_back = 0;
+    ++uploaded;
+    if (emscripten_get_now() - handed_back >= 8) {
+        hand_back(uploaded);
+        handed_back = emscripten_get_now();
+    }
 }
 
 // The page's own presses (its buttons and drags on the canvas) reach the
