@@ -81,15 +81,23 @@ export function start(picture, view = null) {
   screen.prepend(fresh);
   // The context GLUT asks for (RGB, double-buffered, depth), had now: the
   // browser sets it up while the program loads, and GLUT then finds it.
-  fresh.getContext("webgl", { alpha: false, depth: true, stencil: false, antialias: false });
+  const webgl =
+    fresh.getContext("webgl", { alpha: false, depth: true, stencil: false, antialias: false });
   fresh.focus({ preventScroll: true });
   end_hold();
   end_drag();
+  say_problem("");
+  if (!webgl) {
+    // WebGL turned off, or no GPU to be had: the program could draw nothing.
+    say_problem("page: this browser gives the page no WebGL context, which the viewer needs");
+    loading.hidden = true;
+    program = null;
+    return;
+  }
   // Until the first frame, presses wait for it; while a lost view comes
   // back, there is none for them to act on.
   hold_presses(view !== null);
   name_buttons(view ? view[view.length - 1] : 0);
-  say_problem("");
   show_uploads(0);
   loading.hidden = false;
   const module = {
@@ -97,6 +105,7 @@ export function start(picture, view = null) {
     arguments: [],
     picture,
     view,
+    webgl,
     preRun: [() => {
       // The program's own standard output and error, apart from the
       // runtime's messages, which go to the browser's console alone.
@@ -112,7 +121,7 @@ export function start(picture, view = null) {
     // Before each frame: none without a context to draw on, and the first
     // one shows the view carried over.
     preMainLoop: () => {
-      if (module.ctx?.isContextLost())
+      if (webgl.isContextLost())
         return false;
       module.view?.forEach((value, i) => module._set_view_field(i, value));
       module.view = null;
@@ -150,7 +159,7 @@ function quit(module) {
         throw exit;
     }
   }
-  module.ctx?.getExtension("WEBGL_lose_context")?.loseContext();
+  module.webgl.getExtension("WEBGL_lose_context")?.loseContext();
 }
 
 // The run's context is gone, and its picture with it: it ends, and a new
@@ -164,7 +173,7 @@ function lose(module) {
   hold_presses(true);
   loading.hidden = true;
   quit(module);
-  come_back({ picture: module.picture, view, context: module.ctx });
+  come_back({ picture: module.picture, view, context: module.webgl });
 }
 
 // Whether a new context can be had now: a probe, let go at once.
