@@ -127,6 +127,14 @@ unsigned char channel(unsigned long pixel, unsigned long mask)
 
 const std::string& x_display()
 {
+    static const std::string named = [] {
+        const char* name = std::getenv("TEXTURES_X_DISPLAY");
+        return std::string(name != nullptr ? name : "");
+    }();
+    if (!named.empty()) {
+        setenv("DISPLAY", named.c_str(), 1);
+        return named;
+    }
     if (!server())
         server() = std::make_unique<x_server>();
     return server()->display;

@@ -13,7 +13,8 @@
 
 // A virtual X server (Xvfb, 1280 x 1024) of this program's own, started on
 // first use; DISPLAY names it from then on, and it stops when the program
-// ends.
+// ends. Where TEXTURES_X_DISPLAY names another server (Xwayland, say), that
+// one instead.
 const std::string& x_display();
 // Stops that server now, for tests of a viewer that loses its display.
 void stop_x_server();
