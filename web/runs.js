@@ -69,7 +69,8 @@ function stream(module, kind) {
 // Starts a run with the picture (a promise of an ArrayBuffer, or of null
 // for none, which is put into its working directory in the place of the
 // one before) and, when it comes back from a lost context, the view it
-// had (its fields, as the program gives them).
+// had (its fields, as the program gives them). False where the browser
+// gives the page no WebGL context.
 export function start(picture, view = null) {
   waiting = null;
   if (program)
@@ -92,7 +93,7 @@ export function start(picture, view = null) {
     say_problem("page: this browser gives the page no WebGL context, which the viewer needs");
     loading.hidden = true;
     program = null;
-    return;
+    return false;
   }
   // Until the first frame, presses wait for it; while a lost view comes
   // back, there is none for them to act on.
@@ -145,6 +146,7 @@ export function start(picture, view = null) {
     if (module !== program)
       quit(module);
   });
+  return true;
 }
 
 // Ends a run, and lets its WebGL context go at once: the page's own doing,
@@ -176,18 +178,8 @@ function lose(module) {
   come_back({ picture: module.picture, view, context: module.webgl });
 }
 
-// Whether a new context can be had now: a probe, let go at once.
-function can_draw() {
-  const context = document.createElement("canvas").getContext("webgl");
-  if (!context || context.isContextLost())
-    return false;
-  context.getExtension("WEBGL_lose_context")?.loseContext();
-  return true;
-}
-
 function come_back(lost) {
-  if (can_draw()) {
-    start(lost.picture, lost.view);
+  if (start(lost.picture, lost.view)) {
     // The lost context, where the browser gave it back, is not used.
     if (!lost.context.isContextLost())
       lost.context.getExtension("WEBGL_lose_context")?.loseContext();
