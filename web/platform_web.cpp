@@ -138,8 +138,8 @@ namespace {
 
 // The view, as the page carries it over to a fresh run when the WebGL
 // context is lost: the camera's fields, then the view mode.
-float* const camera_fields[] = {&eye.x,    &eye.y,    &eye.z,  &center.x, &center.y,
-                                &center.z, &radius,   &theta,  &phi};
+float* const camera_fields[] = {&eye.x,    &eye.y,  &eye.z, &center.x, &center.y,
+                                &center.z, &radius, &theta, &phi};
 constexpr int view_fields = std::size(camera_fields) + 1;
 
 }

@@ -291,6 +291,8 @@ try {
     } else if (verb === "lose") {
       const blocked = argument === "blocked";
       await page.evaluate((blocked) => {
+        window.lost = document.getElementById("canvas").getContext("webgl")
+          .getExtension("WEBGL_lose_context");
         if (blocked) {
           // No page can have a context, as when the GPU is gone.
           const get_context = HTMLCanvasElement.prototype.getContext;
@@ -299,8 +301,6 @@ try {
             return type.startsWith("webgl") ? null : get_context.call(this, type, ...rest);
           };
         }
-        window.lost = document.getElementById("canvas").getContext("webgl")
-          .getExtension("WEBGL_lose_context");
         window.lost.loseContext();
       }, blocked);
       await wait_until(() => result.messages.slice(from).some(
