@@ -89,8 +89,10 @@ export function start(picture, view = null) {
   end_drag();
   say_problem("");
   if (!webgl) {
-    // WebGL turned off, or no GPU to be had: the program could draw nothing.
+    // WebGL turned off, or no GPU to be had: the program could draw nothing,
+    // and no run takes the page's presses.
     say_problem("page: this browser gives the page no WebGL context, which the viewer needs");
+    hold_presses(true);
     loading.hidden = true;
     program = null;
     return false;
