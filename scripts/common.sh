@@ -11,6 +11,10 @@ test_packages="libegl-dev libx11-dev libpng-dev libjpeg-dev nlohmann-json3-dev l
 browser_packages="chromium firefox-esr"
 # The tools the package tests check the packages with.
 package_check_packages="lintian desktop-file-utils man-db unzip"
+# The ARM builds' architectures, as Debian names them; their cross
+# compilers, and qemu-user, which runs what they build.
+cross_architectures="arm64 armhf"
+cross_packages="g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user"
 
 # Installs whichever of the named Debian packages are missing.
 need_packages() {
@@ -29,6 +33,33 @@ need_packages() {
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq >&2
     apt-get install -y -qq "${missing[@]}" >&2
+}
+
+# The ARM builds' needs: their architectures added to dpkg's, the cross
+# compilers and qemu-user, and each target's own libraries (freeglut, GLU,
+# Mesa) beside this machine's.
+need_cross_packages() {
+    command -v dpkg >/dev/null || { need_packages $cross_packages; return 0; }
+    local packages=$cross_packages
+    for architecture in $cross_architectures; do
+        dpkg --print-foreign-architectures | grep -qx "$architecture" ||
+            dpkg --add-architecture "$architecture"
+        packages+=" freeglut3-dev:$architecture libglu1-mesa-dev:$architecture"
+        packages+=" libgl1-mesa-dri:$architecture"
+    done
+    need_packages $packages
+}
+
+# The target's own libstdbuf.so, which the ARM tests preload into the viewer
+# that qemu runs: unpacked from the architecture $1's coreutils package
+# into the build folder $2, under coreutils/, where it is missing.
+need_target_stdbuf() {
+    local folder=$2/coreutils
+    [ -f "$folder/usr/libexec/coreutils/libstdbuf.so" ] && return 0
+    rm -rf "$folder"
+    mkdir -p "$folder"
+    (cd "$folder" && apt-get download -qq -o APT::Sandbox::User="$(id -un)" "coreutils:$1" &&
+        dpkg-deb -x coreutils_*.deb . && rm coreutils_*.deb)
 }
 
 # The npm packages of the browser tests and benchmark, as

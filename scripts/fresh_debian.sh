@@ -3,10 +3,15 @@
 # Debian 12 (debootstrap's minimal variant, in a chroot under build-fresh/,
 # with the bookworm, bookworm-updates and bookworm-security suites).
 #
-#   fresh_debian.sh --deb        installs dist/'s .deb with apt-get, starts
-#                                textures in /usr/share/textures on Xvfb,
-#                                waits for its first frame's line and saves
-#                                the frame as build-fresh/deb-first-frame.png
+#   fresh_debian.sh --deb [ARCHITECTURE]
+#                                installs dist/'s .deb of the architecture
+#                                (amd64, arm64 or armhf; amd64 by default)
+#                                with apt-get, the architecture added to
+#                                dpkg's; starts textures in
+#                                /usr/share/textures on Xvfb (an ARM one
+#                                through qemu-user); waits for its first
+#                                frame's line and saves the frame as
+#                                build-fresh/deb-first-frame-ARCHITECTURE.png
 #   fresh_debian.sh COMMAND...   runs the command in a copy of this commit's
 #                                tree there (./scripts/test.sh, say)
 #
@@ -63,23 +68,38 @@ git archive HEAD | tar -C "$root/root/textures" -x
 if [ "$1" != --deb ]; then
     exec_in="cd /root/textures && $*"
 else
-    deb=$(ls dist/textures_*_amd64.deb)
+    architecture=${2:-amd64}
+    deb=$(ls dist/textures_*_"$architecture".deb)
     cp "$deb" "$root/root/"
+    # An ARM viewer runs through qemu-user, its lines coming as it prints
+    # them through its own architecture's libstdbuf.so.
+    viewer=textures
+    case $architecture in
+    arm64) emulator=qemu-aarch64 ;;
+    armhf) emulator=qemu-arm ;;
+    *) emulator= ;;
+    esac
+    stdbuf=/root/build/coreutils/usr/libexec/coreutils/libstdbuf.so
+    [ -z "$emulator" ] || viewer="$emulator -E LD_PRELOAD=$stdbuf textures"
     exec_in="
 set -e
 export DEBIAN_FRONTEND=noninteractive
+dpkg --add-architecture $architecture
 apt-get update -qq
 apt-get install -y -qq /root/$(basename "$deb") >/dev/null
-# Only what the check itself needs besides: a virtual X server and a screenshot.
-apt-get install -y -qq xvfb xauth x11-apps imagemagick >/dev/null
+# Only what the check itself needs besides: a virtual X server and a
+# screenshot, and for an ARM viewer qemu-user and its libstdbuf.so.
+apt-get install -y -qq xvfb xauth x11-apps imagemagick ${emulator:+qemu-user} >/dev/null
 cd /root/textures
 . scripts/common.sh
+${emulator:+need_target_stdbuf $architecture /root/build}
 on_display bash -c '. scripts/common.sh
-    first_frame /root/first-frame.png /tmp/lines /usr/share/textures textures && kill \$viewer_pid'
+    first_frame /root/first-frame.png /tmp/lines /usr/share/textures $viewer && kill \$viewer_pid'
 head -n 1 /tmp/lines"
 fi
 chroot "$root" /bin/bash -c "$exec_in"
 if [ "$1" = --deb ]; then
-    cp "$root/root/first-frame.png" build-fresh/deb-first-frame.png
-    echo "the installed viewer's first frame: build-fresh/deb-first-frame.png"
+    shot=build-fresh/deb-first-frame-$architecture.png
+    cp "$root/root/first-frame.png" "$shot"
+    echo "the installed viewer's first frame: $shot"
 fi

@@ -2,17 +2,23 @@
 # Builds what a user installs and leaves it in dist/, each package with a
 # FILE.sha256 beside it:
 #   textures_VERSION_amd64.deb            the viewer for Debian
+#   textures_VERSION_arm64.deb            the same for 64-bit ARM
+#   textures_VERSION_armhf.deb            the same for 32-bit ARM
 #   textures-VERSION-windows-x86_64.zip   one folder that runs where unpacked
 #   textures-VERSION-web.zip              the web build's static folder
-# through the workflow presets windows, web and package. The version is
-# project()'s. Installs whatever it needs that is missing.
+# through the workflow presets windows, web, package, linux-arm64 and
+# linux-armhf. The version is project()'s. Installs whatever it needs that
+# is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
 # dpkg-shlibdeps (dpkg-dev) and file find the package's dependencies.
 need_packages $build_packages dpkg-dev file
+need_cross_packages
 ./scripts/windows.sh
 ./scripts/web.sh
-cmake --workflow --preset package >/dev/null
+for workflow in package linux-arm64 linux-armhf; do
+    cmake --workflow --preset $workflow >/dev/null
+done
 ls -1 dist/*.deb dist/*.zip

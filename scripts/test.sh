@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs whatever the tests need that is missing, then runs the workflow
-# presets: the packages (windows, web, package) and the packed web page
-# (web-packed) first, for the default build's Windows, web and package
-# tests; then the default build with every test (full), the packed variant
-# and the sanitizer build with theirs, and Clang with the unit and GL tests.
+# presets: the packages (windows, web, package, linux-arm64, linux-armhf)
+# and the packed web page (web-packed) first, for the default build's
+# Windows, web and package tests; then the default build with every test
+# (full), the ARM viewers in its desktop tests through qemu (the test
+# presets linux-arm64 and linux-armhf), the packed variant and the
+# sanitizer build with theirs, and Clang with the unit and GL tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -11,6 +13,10 @@ cd "$(dirname "$0")/.."
 need_packages $build_packages $virtual_x_packages $test_packages $browser_packages \
     $package_check_packages clang wine wine64
 need_node_modules
+need_cross_packages
+for architecture in $cross_architectures; do
+    need_target_stdbuf "$architecture" "build-linux-$architecture"
+done
 start=$(date +%s)
 ./scripts/package.sh
 cmake --workflow --preset web-packed
@@ -24,6 +30,10 @@ nice -n 19 bash -c "for v in $variants; do cmake --preset \$v && cmake --build -
 builds=$!
 echo "== full"
 cmake --workflow --preset full
+for architecture in $cross_architectures; do
+    echo "== linux-$architecture"
+    ctest --preset "linux-$architecture"
+done
 wait "$builds" || { cat build/variants.log; exit 1; }
 for workflow in $variants; do
     echo "== $workflow"

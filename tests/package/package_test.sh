@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Checks the packages in the folder $1 with each ecosystem's own tools:
-# lintian, desktop-file-validate and man on the .deb, its contents and
-# dependencies, the contents of both zips and their checksums. $2 is the
-# source tree, whose project() gives the version.
+# lintian on the .deb of each architecture, its contents, metadata and
+# dependencies and the machine its viewer is built for; desktop-file-validate
+# and man on its desktop entry and manual page; the contents of both zips;
+# every checksum. $2 is the source tree, whose project() gives the version.
 set -euo pipefail
 dist=$1
 version=$(sed -n -E 's/^project\(textures VERSION ([0-9.]+).*/\1/p' "$2/CMakeLists.txt")
-deb=$dist/textures_${version}_amd64.deb
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 expect_same() { # what, expected, got
@@ -16,34 +16,55 @@ got
 $3"
 }
 
-for package in "$deb" "$dist/textures-$version-windows-x86_64.zip" "$dist/textures-$version-web.zip"; do
+for package in "$dist/textures-$version-windows-x86_64.zip" "$dist/textures-$version-web.zip"; do
     (cd "$dist" && sha256sum --quiet -c "$(basename "$package").sha256") ||
         fail "$package does not match its checksum"
 done
 
-# lintian: no error and no warning; the information tags are shown.
-tags=$(lintian --display-level '>=info' "$deb" 2>/dev/null)
-echo "${tags:-lintian: no tags}"
-grep -E '^(E|W): ' <<<"$tags" && fail "lintian reports errors or warnings"
+# The .deb of each architecture, with the machine its viewer is built for.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+deb=$dist/textures_${version}_amd64.deb
+for architecture_machine in amd64:X86-64 arm64:AArch64 armhf:ARM; do
+    architecture=${architecture_machine%:*}
+    package=$dist/textures_${version}_$architecture.deb
+    echo "== $(basename "$package")"
+    (cd "$dist" && sha256sum --quiet -c "$(basename "$package").sha256") ||
+        fail "$package does not match its checksum"
 
-expect_same ".deb contents" "\
+    # lintian: no error and no warning; the information tags are shown.
+    tags=$(lintian --display-level '>=info' "$package" 2>/dev/null)
+    echo "${tags:-lintian: no tags}"
+    grep -E '^(E|W): ' <<<"$tags" && fail "lintian reports errors or warnings on $package"
+
+    expect_same "$architecture .deb contents" "\
 /usr/bin/textures
 /usr/share/applications/textures.desktop
 /usr/share/doc/textures/changelog.gz
 /usr/share/doc/textures/copyright
 /usr/share/icons/hicolor/256x256/apps/textures.png
 /usr/share/man/man1/textures.1.gz
-/usr/share/textures/armor.raw" "$(dpkg-deb -c "$deb" | awk '!/^d/ {print substr($6, 2)}' | sort)"
-expect_same ".deb version" "$version" "$(dpkg-deb -f "$deb" Version)"
-# Computed from the binary: the C and C++ runtimes, OpenGL, GLU, GLUT.
-depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libstdc++6 libopengl0 'libglu1-mesa | libglu1' libglut3.12; do
-    grep -qF "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
+/usr/share/textures/armor.raw" "$(dpkg-deb -c "$package" | awk '!/^d/ {print substr($6, 2)}' | sort)"
+    expect_same "$architecture .deb version" "$version" "$(dpkg-deb -f "$package" Version)"
+    expect_same "$architecture .deb architecture" "$architecture" "$(dpkg-deb -f "$package" Architecture)"
+    # The same package, but for the architecture and what is read off its binary.
+    fields="Package Section Priority Maintainer Description"
+    expect_same "$architecture .deb metadata" "$(dpkg-deb -f "$deb" $fields)" \
+        "$(dpkg-deb -f "$package" $fields)"
+    # Computed from the binary: the C and C++ runtimes, OpenGL, GLU, GLUT.
+    depends=$(dpkg-deb -f "$package" Depends)
+    for library in libc6 libstdc++6 libopengl0 'libglu1-mesa | libglu1' libglut3.12; do
+        grep -qF "$library" <<<"$depends" || fail "$architecture Depends lacks $library: $depends"
+    done
+    dpkg-deb -x "$package" "$unpacked/$architecture"
+    machine=$(readelf -h "$unpacked/$architecture/usr/bin/textures" | sed -n 's/^ *Machine: *//p')
+    grep -qF "${architecture_machine#*:}" <<<"$machine" ||
+        fail "the $architecture viewer is built for $machine"
+    expect_same "$architecture .deb files" "" \
+        "$(diff -r "$unpacked/amd64/usr/share" "$unpacked/$architecture/usr/share" 2>&1)"
 done
 
-unpacked=$(mktemp -d)
-trap 'rm -rf "$unpacked"' EXIT
-dpkg-deb -x "$deb" "$unpacked"
+unpacked=$unpacked/amd64
 desktop-file-validate "$unpacked/usr/share/applications/textures.desktop" ||
     fail "desktop-file-validate rejects the desktop entry"
 grep -qx 'Path=/usr/share/textures' "$unpacked/usr/share/applications/textures.desktop" ||

@@ -1,5 +1,7 @@
 #include "desktop_viewer.h"
 
+#include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -7,12 +9,28 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// The executable, its lines coming as it prints them: through stdbuf, or,
+// for this build's viewer where TEXTURES_VIEWER_COMMAND names a command (a
+// CMake list), through that: a cross build's viewer in its emulator, which
+// stdbuf cannot reach, say.
+std::vector<std::string> line_buffered(const std::string& executable)
+{
+    const char* command = std::getenv("TEXTURES_VIEWER_COMMAND");
+    if (command == nullptr || executable != TEXTURES_EXECUTABLE)
+        return {"stdbuf", "-oL", executable};
+    std::vector<std::string> parts;
+    std::istringstream list(command);
+    for (std::string part; std::getline(list, part, ';');)
+        parts.push_back(part);
+    return parts;
+}
+
 process_options viewer_command(const viewer_options& o)
 {
     // Before the viewer starts, so that it finds DISPLAY.
     x_display();
     std::vector<std::string> argv = o.wrapper;
-    for (const std::string& part : {std::string("stdbuf"), std::string("-oL"), o.executable})
+    for (const std::string& part : line_buffered(o.executable))
         argv.push_back(part);
     argv.insert(argv.end(), o.arguments.begin(), o.arguments.end());
     return {.argv = argv, .directory = o.directory, .environment = o.environment};

@@ -11,8 +11,9 @@
 #include <vector>
 
 // The real viewer on the test program's X server, started as a user would
-// start it, with its standard output line-buffered through stdbuf so that
-// each line can be read as the viewer prints it.
+// start it, with its standard output line-buffered through stdbuf (or as
+// TEXTURES_VIEWER_COMMAND says) so that each line can be read as the viewer
+// prints it.
 struct viewer_options {
     std::vector<std::string> arguments{};
     std::string directory = TEXTURES_DATA_DIR;
