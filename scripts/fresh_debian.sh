@@ -80,7 +80,8 @@ else
     *) emulator= ;;
     esac
     stdbuf=/root/build/coreutils/usr/libexec/coreutils/libstdbuf.so
-    [ -z "$emulator" ] || viewer="$emulator -E LD_PRELOAD=$stdbuf textures"
+    # qemu-user takes the path of the program, not its name.
+    [ -z "$emulator" ] || viewer="$emulator -E LD_PRELOAD=$stdbuf /usr/bin/textures"
     exec_in="
 set -e
 export DEBIAN_FRONTEND=noninteractive
