@@ -62,7 +62,7 @@ void keyboard(unsigned char key, int, int)
         move_horizontal(1);
         break;
     case 'r':
-        reshape(512, 512);
+        reshape(window_width, window_height);
         break;
     case 'v':
         view_mode = (view_mode + 1) % 3;

@@ -13,7 +13,7 @@ void init_viewer()
     init_camera();
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     // Set after glutInit, so they win over a -geometry option.
-    glutInitWindowSize(512, 512);
+    glutInitWindowSize(window_width, window_height);
     glutInitWindowPosition(200, 100);
     glutCreateWindow("textures");
     init_gl_state();

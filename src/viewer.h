@@ -1,6 +1,11 @@
 #pragma once
 
 // The viewer's window, its projection and its frames.
+
+// The window's size at start, to which "r" resets the projection.
+constexpr int window_width = 512;
+constexpr int window_height = 512;
+
 void init_viewer();
 // The OpenGL state every frame relies on; needs a current context.
 void init_gl_state();

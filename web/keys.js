@@ -1,4 +1,4 @@
-// The page's own presses, from its buttons and drags, and the buttons
+// The page's own presses, from its buttons and gestures, and the buttons
 // themselves.
 
 // Presses reach the program one an animation frame, in order: each then
@@ -7,14 +7,16 @@
 // beyond the bound is dropped rather than left to play out.
 const queue = [];
 const queue_bound = 32;
-let send = null; // hands a key to the running program
+let send = null; // hands a key and its view mode to the running program
 let dropping = false;
 let pumping = false;
 
-export function press(key) {
+// A key, in the view mode `mode` (a gesture's own) or, where it is null,
+// in the current one.
+export function press(key, mode = null) {
   if (key.length !== 1 || !"2468rv".includes(key) || dropping || queue.length >= queue_bound)
     return;
-  queue.push(key);
+  queue.push({ key, mode });
   pump();
 }
 
@@ -46,7 +48,8 @@ export function hold_presses(drop) {
   queue.length = 0;
 }
 
-// The program has drawn its first frame: `to` hands it each press.
+// The program has drawn its first frame: `to` hands it each press, a key
+// and its mode.
 export function send_presses(to) {
   send = to;
   dropping = false;

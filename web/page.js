@@ -1,17 +1,20 @@
-// The page around the program: its buttons, drags on the picture, a
-// picture of the user's own, and its service worker.
-import { end_drag, watch_drags } from "./drag.js";
+// The page around the program: its buttons, gestures on the picture, full
+// screen, a picture of the user's own, and its service worker.
+import { end_gestures, watch_gestures } from "./gestures.js";
 import { end_hold, press, watch_buttons } from "./keys.js";
 import { show } from "./panel.js";
 import { picture_of, Refusal } from "./picture.js";
 import { focus_view, start } from "./runs.js";
+import { watch_fullscreen } from "./screen.js";
 
 watch_buttons([...document.querySelectorAll("#keys button")],
-              [...document.querySelectorAll("table th")].slice(1), focus_view);
-watch_drags(document.getElementById("screen"), press, focus_view);
+              [...document.querySelectorAll("#legend th")].slice(1), focus_view);
+watch_gestures(document.getElementById("screen"), press, focus_view);
+watch_fullscreen(...["viewer", "full", "leave"].map((id) => document.getElementById(id)),
+                 focus_view);
 window.addEventListener("blur", () => {
   end_hold();
-  end_drag();
+  end_gestures();
 });
 
 // The picture comes from beside the page, fetched while the program

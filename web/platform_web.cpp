@@ -1,12 +1,14 @@
 // The web build's own layer, linked into it alone: what the browser's
 // OpenGL 1.x emulation (Emscripten's, on WebGL) gets wrong for this viewer,
 // put right by definitions that take the place of the emulation's own; a
-// start-up that hands back to the browser between uploads; and the page's
-// ways in to the keyboard callback and the camera.
+// start-up that hands back to the browser between uploads; the program's
+// window drawn at the screen's own pixels; and the page's ways in to the
+// keyboard callback and the camera.
 
 #include "camera.h"
 #include "keyboard.h"
 #include "platform_gl.h"
+#include "viewer.h"
 
 #include <emscripten.h>
 
@@ -17,10 +19,11 @@
 
 extern "C" {
 
-// The upload the emulation leaves to WebGL itself.
+// The upload and the viewport the emulation leaves to WebGL itself.
 void emscripten_glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei width,
                              GLsizei height, GLint border, GLenum format, GLenum type,
                              const void* pixels);
+void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
 
 // The emulation's own loses its result; this is GLU's arithmetic, in
 // single precision as GLU has it.
@@ -125,13 +128,68 @@ void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei wid
     }
 }
 
-// The page's own presses (its buttons and drags on the canvas) reach the
-// program here, each as GLUT hands over a typed key; none but the
-// program's six keys pass.
-EMSCRIPTEN_KEEPALIVE void press_key(int key)
+namespace {
+
+// The program's viewport, in the pixels of its window, which stays 512 x
+// 512 whatever the canvas; and the canvas's drawing buffer, which has as
+// many pixels as the canvas covers on the screen.
+GLint viewport[4] = {0, 0, window_width, window_height};
+GLsizei buffer[2] = {window_width, window_height};
+
+// The viewport on the drawing buffer: the same part of it as of the window.
+void scale_viewport()
 {
-    if (key != 0 && std::strchr("2468rv", key) != nullptr)
-        keyboard(static_cast<unsigned char>(key), 0, 0);
+    const auto scaled = [](GLint value, GLsizei to, int from) {
+        return static_cast<GLint>(std::lround(static_cast<double>(value) * to / from));
+    };
+    emscripten_glViewport(scaled(viewport[0], buffer[0], window_width),
+                          scaled(viewport[1], buffer[1], window_height),
+                          scaled(viewport[2], buffer[0], window_width),
+                          scaled(viewport[3], buffer[1], window_height));
+}
+
+}
+
+void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
+{
+    viewport[0] = x;
+    viewport[1] = y;
+    viewport[2] = width;
+    viewport[3] = height;
+    scale_viewport();
+}
+
+// The page has given the canvas a drawing buffer of this size, just before
+// a frame.
+EMSCRIPTEN_KEEPALIVE void fit_buffer(int width, int height)
+{
+    buffer[0] = width;
+    buffer[1] = height;
+    scale_viewport();
+}
+
+// The page asks for a frame: its drawing buffer has changed size, or it
+// has set the view.
+EMSCRIPTEN_KEEPALIVE void redraw()
+{
+    glutPostRedisplay();
+}
+
+// The page's own presses (its buttons and gestures) reach the program here,
+// each as GLUT hands over a typed key; none but the program's six keys
+// pass. A movement key acts in the view mode `mode` (0, 1 or 2: a gesture's
+// own, the current one left as it was) or, for any other, in the current
+// one.
+EMSCRIPTEN_KEEPALIVE void press_key(int key, int mode)
+{
+    if (key == 0 || std::strchr("2468rv", key) == nullptr)
+        return;
+    const int current = view_mode;
+    if (key != 'v' && mode >= 0 && mode <= 2)
+        view_mode = mode;
+    keyboard(static_cast<unsigned char>(key), 0, 0);
+    if (key != 'v')
+        view_mode = current;
 }
 
 namespace {

@@ -3,9 +3,10 @@
 // WebGL context, from which the next run comes back with the same picture
 // and the view as it was.
 import { make_chart } from "./chart.js";
-import { end_drag } from "./drag.js";
+import { end_gestures } from "./gestures.js";
 import { end_hold, hold_presses, name_buttons, send_presses } from "./keys.js";
 import { say_problem, show } from "./panel.js";
+import { fit, fits, watch_size } from "./screen.js";
 
 const screen = document.getElementById("screen");
 const loading = document.getElementById("loading");
@@ -16,6 +17,16 @@ let program = null; // the module of the run now going
 let waiting = null; // a lost run, while no context can be had
 
 export const focus_view = () => document.getElementById("canvas")?.focus({ preventScroll: true });
+
+// The canvas needs another drawing buffer: it is given it just before the
+// next frame, which, once the run has drawn its first, is asked for now.
+const observe = watch_size(() => {
+  if (!program || fits(program.canvas))
+    return;
+  program.refit = true;
+  if (program.drawn && !program.quitting)
+    program._redraw();
+});
 
 const script = new Promise((resolve, reject) => {
   const element = document.createElement("script");
@@ -41,7 +52,7 @@ function output(module, line) {
     if (!module.drawn) {
       module.drawn = true;
       loading.hidden = true;
-      send_presses((key) => module._press_key(key.charCodeAt(0)));
+      send_presses(({ key, mode }) => module._press_key(key.charCodeAt(0), mode ?? -1));
     }
   }
 }
@@ -80,13 +91,14 @@ export function start(picture, view = null) {
   fresh.setAttribute("aria-label", "The viewer: twelve textured boxes");
   document.getElementById("canvas")?.remove();
   screen.prepend(fresh);
+  observe(fresh);
   // The context GLUT asks for (RGB, double-buffered, depth), had now: the
   // browser sets it up while the program loads, and GLUT then finds it.
   const webgl =
     fresh.getContext("webgl", { alpha: false, depth: true, stencil: false, antialias: false });
   fresh.focus({ preventScroll: true });
   end_hold();
-  end_drag();
+  end_gestures();
   say_problem("");
   if (!webgl) {
     // WebGL turned off, or no GPU to be had: the program could draw nothing,
@@ -109,6 +121,7 @@ export function start(picture, view = null) {
     picture,
     view,
     webgl,
+    refit: true,
     preRun: [() => {
       // The program's own standard output and error, apart from the
       // runtime's messages, which go to the browser's console alone.
@@ -121,13 +134,17 @@ export function start(picture, view = null) {
       });
     }],
     on_upload: (count) => module === program && show_uploads(count),
-    // Before each frame: none without a context to draw on, and the first
-    // one shows the view carried over.
+    // Before each frame: none without a context to draw on; the first one
+    // shows the view carried over; each at the drawing buffer the canvas
+    // needs.
     preMainLoop: () => {
       if (webgl.isContextLost())
         return false;
       module.view?.forEach((value, i) => module._set_view_field(i, value));
       module.view = null;
+      if (module.refit && fit(fresh))
+        module._fit_buffer(fresh.width, fresh.height);
+      module.refit = false;
       return true;
     },
     // Alive between frames, and after the program's own exit as it

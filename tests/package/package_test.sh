@@ -87,7 +87,7 @@ folder=textures-$version-web
 expect_same "web zip" "\
 $folder/armor.raw
 $folder/chart.js
-$folder/drag.js
+$folder/gestures.js
 $folder/icon-192.png
 $folder/icon-512.png
 $folder/index.html
@@ -98,6 +98,7 @@ $folder/page.js
 $folder/panel.js
 $folder/picture.js
 $folder/runs.js
+$folder/screen.js
 $folder/sw.js
 $folder/textures.js
 $folder/textures.wasm" "$(zip_contents "$dist/$folder.zip")"

@@ -26,11 +26,15 @@ options["firefox-no-workers"] = {
   extraPrefsFirefox: { ...options.firefox.extraPrefsFirefox, "dom.serviceWorkers.enabled": false },
 };
 
-// The screens pages are shown on: a 1280 x 800 desktop, the same with a
-// touch screen, a phone (390 x 844, 3 device pixels a CSS pixel), the phone
-// turned (844 x 390) and a small phone (320 x 568).
+// The screens pages are shown on: a 1280 x 800 desktop, the same on a
+// screen of 3 device pixels a CSS pixel, a smaller window (800 x 500) on
+// that screen, the desktop with a touch screen, a phone (390 x 844, 3
+// device pixels a CSS pixel), the phone turned (844 x 390) and a small
+// phone (320 x 568).
 export const devices = {
   desktop: { width: 1280, height: 800 },
+  desktop3x: { width: 1280, height: 800, deviceScaleFactor: 3 },
+  window3x: { width: 800, height: 500, deviceScaleFactor: 3 },
   touch: { width: 1280, height: 800, hasTouch: true },
   phone: { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
   landscape: { width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true },

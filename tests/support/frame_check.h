@@ -24,6 +24,7 @@ std::vector<std::string> compare_frame(const image& frame, const std::vector<uns
 
 // Expects a frame compared with the model to have matched.
 void expect_no_faults(const std::vector<std::string>& faults, int checked);
-// Expects the frame to match the model in a 512 x 512 window.
+// Expects the frame to match the model in a square window of the frame's
+// size: 512 x 512, or the same view with more pixels.
 void expect_frame_image(const image& frame, const camera_model& camera,
                         const std::vector<unsigned char>& texels = shipped_texels());

@@ -1,11 +1,13 @@
 // The page's modules that need no browser, under Node's own test runner:
-// the chart's statistics, a drag's keys, the check for a cut-off PNG or
-// JPEG, and a decoded image turned into the program's picture.
+// the chart's statistics, the steps of a drag, a wheel and two fingers, the
+// drawing buffer's size, the check for a cut-off PNG or JPEG, and a decoded
+// image turned into the program's picture.
 import assert from "node:assert/strict";
 import { test } from "node:test";
 import { caption_of, issue_time, statistics } from "../../web/chart.js";
-import { travel_keys } from "../../web/drag.js";
+import { make_pinch, make_wheel, travel_keys } from "../../web/gestures.js";
 import { cut_off, raw_of } from "../../web/picture.js";
+import { buffer_side } from "../../web/screen.js";
 
 test("the chart's times and caption", () => {
   assert.equal(issue_time("inf"), 0);
@@ -23,6 +25,50 @@ test("a drag sends a key for each 10 px, and a turn back first uses up what is l
   assert.deepEqual(travel_keys(21, 30, "6", "4"), { keys: [], sent: 30 });
   assert.deepEqual(travel_keys(12, 30, "6", "4"), { keys: ["4"], sent: 20 });
   assert.deepEqual(travel_keys(-20, 0, "2", "8"), { keys: ["8", "8"], sent: -20 });
+});
+
+const steps = (list) => list.map(({ key, mode }) => `${key}${mode}`).join(" ");
+
+test("a wheel zooms a step each 20 px, a notch five in any unit, and carries the rest", () => {
+  const wheel = make_wheel();
+  assert.equal(steps(wheel(100, 0)), "21 21 21 21 21", "a notch down goes further");
+  assert.equal(steps(wheel(-3, 1)), "81 81 81 81 81", "a notch of 3 lines up comes closer");
+  assert.equal(steps(wheel(-1, 2)), "81 81 81 81 81", "a page");
+  assert.equal(steps(wheel(-15, 0)), "");
+  assert.equal(steps(wheel(-5, 0)), "81", "15 px and 5 px are one step");
+  assert.equal(steps(wheel(12, 0)), "");
+  assert.equal(steps(wheel(12, 0)), "21", "the way back uses up the rest first");
+});
+
+test("two fingers zoom by their distance and pan by their midpoint, a finger at a time", () => {
+  const pinch = make_pinch({ id: 1, x: 100, y: 200 }, { id: 2, x: 220, y: 200 });
+  // Both move right by 15 px, one finger's event after the other's: a
+  // pan, and no zoom step although the distance changed between them.
+  assert.equal(steps(pinch.move(1, 115, 200)), "");
+  assert.equal(steps(pinch.move(2, 235, 200)), "62");
+  assert.equal(steps(pinch.move(1, 130, 200)), "");
+  assert.equal(steps(pinch.move(2, 250, 200)), "62 62");
+  // Apart by 25 px, and down by 10 at once.
+  assert.equal(steps(pinch.move(1, 117.5, 210)), "");
+  assert.equal(steps(pinch.move(2, 262.5, 210)), "81 81 22");
+  // One finger alone, moving twice: counted as the second move comes, and
+  // the rest as it lifts.
+  assert.equal(steps(pinch.move(2, 240.5, 210)), "");
+  assert.equal(steps(pinch.move(2, 230.5, 210)), "21 42");
+  assert.equal(steps(pinch.end()), "21");
+  assert.equal(steps(pinch.end()), "");
+});
+
+test("a drag counts 10 px a step, a wheel 20", () => {
+  assert.deepEqual(travel_keys(39, 0, "2", "8", 20), { keys: ["2"], sent: 20 });
+  assert.deepEqual(travel_keys(-41, 0, "2", "8", 20), { keys: ["8", "8"], sent: -40 });
+});
+
+test("the drawing buffer has the canvas's device pixels, at most 4096 a side", () => {
+  assert.equal(buffer_side(512, 1), 512);
+  assert.equal(buffer_side(362, 3), 1086);
+  assert.equal(buffer_side(361.8, 2.625), 950);
+  assert.equal(buffer_side(1600, 3), 4096);
 });
 
 // A PNG's chunks (length, type, data, CRC; the CRC unchecked here).

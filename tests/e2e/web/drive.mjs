@@ -20,14 +20,28 @@
 //   hold:HOW:K:MS      holds button K by touch or mouse for MS ms; with a
 //                      fifth part "leave", then slides off it onto the
 //                      canvas and lets go a second later
-//   drag:HOW:X,Y;...   drags on the canvas by touch or mouse from its centre
-//                      through the points given relative to it, one move
-//                      event each; "+X,Y;..." after them moves a second
-//                      finger meanwhile
+//   drag:HOW:X,Y;...   drags on the canvas from its centre through the
+//                      points given relative to it, one move event each: by
+//                      touch, or by mouse (HOW "mouse"; "right" with its
+//                      right button, "shift" with Shift held)
+//   fingers:X,Y,S;...  two fingers on the canvas, 120 px apart across its
+//                      centre, move together by X,Y as their distance grows
+//                      by S, one touch event carrying both for each point;
+//                      then the right one lifts, the left one moves 5 px
+//                      on and lifts (Chromium)
+//   wheel:DY, wheel:DY:ctrl
+//                      turns the mouse wheel over the canvas by DY px, with
+//                      Ctrl held for the second
+//   screen:DEVICE      shows the page on another device's screen from here
+//                      on
+//   fullscreen, leave  clicks the button that makes the viewer fill the
+//                      screen, or the one that brings it back; waits for
+//                      the change
 //   lines:N            waits until the program has printed N lines in all
 //   settle             waits until the program has been quiet for 600 ms
 //   shot:NAME          saves the canvas, once the frame is on it, as
-//                      FOLDER/NAME.png, one pixel a pixel of its buffer
+//                      FOLDER/NAME.png, one pixel a device pixel, which is
+//                      one a pixel of its drawing buffer
 //   page:PATH          saves what the viewport shows as PATH
 //   layout:NAME        notes where everything is on the page
 //   heap:NAME          notes the JavaScript heap after a garbage collection
@@ -94,6 +108,8 @@ function wait_until(test, what) {
 
 const program_lines = () => result.messages.filter((m) => m.type === "log").length;
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+// The points of a step, "X,Y;X,Y;...", as lists of numbers.
+const points = (list) => (list ? list.split(";").map((point) => point.split(",").map(Number)) : []);
 // What a key makes the program print: a frame's line, a mode line or none.
 const line_of = (key) => ("2468r".includes(key) ? "FPS: " : key === "v" ? "view mode: " : null);
 
@@ -142,9 +158,19 @@ try {
     async down(how, [x, y]) {
       if (how === "touch")
         return page.touchscreen.touchStart(x, y);
+      const button = how === "right" ? "right" : "left";
+      if (how === "shift")
+        await page.keyboard.down("Shift");
       await page.mouse.move(x, y);
-      await page.mouse.down();
-      return { move: (x, y) => page.mouse.move(x, y), end: () => page.mouse.up() };
+      await page.mouse.down({ button });
+      return {
+        move: (x, y) => page.mouse.move(x, y),
+        async end() {
+          await page.mouse.up({ button });
+          if (how === "shift")
+            await page.keyboard.up("Shift");
+        },
+      };
     },
   };
 
@@ -188,22 +214,46 @@ try {
       }
       await touch.end();
     } else if (verb === "drag") {
-      const [how, ...paths] = parts;
-      const points = (moves) => (moves ? moves.split(";").map((p) => p.split(",").map(Number)) : []);
-      const [first, second = []] = paths.join(":").split("+").map(points);
+      const [how, moves] = parts;
       const [x, y] = await centre("canvas");
       const touch = await pointer.down(how, [x, y]);
-      const other = second.length ? await page.touchscreen.touchStart(x - 60, y + 60) : null;
-      for (let i = 0; i < Math.max(first.length, second.length); ++i) {
-        if (i < second.length)
-          await other.move(x - 60 + second[i][0], y + 60 + second[i][1]);
-        if (i < first.length)
-          await touch.move(x + first[i][0], y + first[i][1]);
+      for (const [dx, dy] of points(moves)) {
+        await touch.move(x + dx, y + dy);
         await animation_frames(1);
       }
-      if (other)
-        await other.end();
       await touch.end();
+    } else if (verb === "fingers") {
+      const [x, y] = await centre("canvas");
+      const session = await page.createCDPSession();
+      const touch = (type, fingers) => session.send("Input.dispatchTouchEvent", {
+        type, touchPoints: fingers.map(([fx, fy], id) => ({ x: fx, y: fy, id })) });
+      await touch("touchStart", [[x - 60, y], [x + 60, y]]);
+      let left = [x - 60, y];
+      for (const [dx, dy, spread] of points(argument)) {
+        left = [x - 60 - spread / 2 + dx, y + dy];
+        await touch("touchMove", [left, [x + 60 + spread / 2 + dx, y + dy]]);
+        await animation_frames(1);
+      }
+      // The right finger is gone from the next event: it has lifted.
+      await touch("touchMove", [[left[0] + 5, left[1]]]);
+      await animation_frames(1);
+      await touch("touchEnd", []);
+      await session.detach();
+    } else if (verb === "wheel") {
+      const [delta, ctrl] = parts;
+      await page.mouse.move(...await centre("canvas"));
+      if (ctrl)
+        await page.keyboard.down("Control");
+      await page.mouse.wheel({ deltaY: Number(delta) });
+      if (ctrl)
+        await page.keyboard.up("Control");
+    } else if (verb === "screen") {
+      await page.setViewport(devices[argument]);
+    } else if (verb === "fullscreen" || verb === "leave") {
+      const full = verb === "fullscreen";
+      await page.click(full ? "#full" : "#leave");
+      await page.waitForFunction((full) => (document.fullscreenElement !== null) === full,
+                                 { timeout: 20000 }, full);
     } else if (verb === "lines") {
       await wait_until(() => program_lines() >= Number(argument), `${argument} lines in all`);
     } else if (verb === "settle") {
@@ -214,20 +264,20 @@ try {
         count = program_lines();
       }
     } else if (verb === "shot") {
-      // The drawing buffer pixel for pixel, whatever size the page shows
-      // the canvas at: for the moment of the shot, at its own size, scaled
-      // to whole device pixels.
+      // The canvas in view at its size, which the page draws at one pixel
+      // of its buffer a device pixel (another size would change its
+      // buffer), above what lies over it.
       const box = await page.$eval("#canvas", (canvas) => {
-        Object.assign(canvas.style, { width: `${canvas.width}px`, imageRendering: "pixelated",
-                                      position: "relative", zIndex: 1 });
+        Object.assign(canvas.style, { position: "relative", zIndex: 2 });
+        canvas.scrollIntoView({ block: "nearest" });
         const r = canvas.getBoundingClientRect();
-        return { x: r.x + scrollX, y: r.y + scrollY, width: r.width, height: r.height,
-                 scale: 1 / devicePixelRatio };
+        return { x: r.x + scrollX, y: r.y + scrollY, width: r.width, height: r.height };
       });
       // The frame drawn in this animation frame is shown by the next.
       await animation_frames(2);
+      // Within the viewport: a capture beyond it would resize the page.
       await page.screenshot({ path: path.join(options.folder, `${argument}.png`), clip: box,
-                              captureBeyondViewport: true });
+                              captureBeyondViewport: false });
       await page.$eval("#canvas", (canvas) => canvas.removeAttribute("style"));
     } else if (verb === "page") {
       await page.screenshot({ path: argument });

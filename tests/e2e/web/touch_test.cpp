@@ -14,7 +14,8 @@
 namespace {
 
 // One thing a user does, as a step of drive.mjs, and the keys it should
-// press: "hold K" for as many presses of K as the hold lasted.
+// press: "hold K" for as many presses of K as the hold lasted, "K@M" for K
+// in view mode M whatever the current one.
 struct action {
     std::string step;
     std::string presses;
@@ -34,7 +35,8 @@ void expect_actions(const std::string& browser, const std::string& device,
         steps.push_back(a.step == "shot" ? "shot:" + std::to_string(first_step.size()) : a.step);
         // Presses reach the program one an animation frame after the pointer
         // has done its part.
-        if (a.step.rfind("drag:", 0) == 0 || a.step.rfind("hold:", 0) == 0)
+        if (a.step.rfind("drag:", 0) == 0 || a.step.rfind("hold:", 0) == 0 ||
+            a.step.rfind("fingers:", 0) == 0)
             steps.push_back("settle");
     }
     first_step.push_back(steps.size());
@@ -62,7 +64,12 @@ void expect_actions(const std::string& browser, const std::string& device,
         std::vector<std::string> expected;
         std::istringstream each(keys);
         for (std::string key; each >> key;) {
+            const int mode = camera.mode;
+            if (key.size() == 3 && key[1] == '@')
+                camera.mode = key[2] - '0';
             camera.press(key[0]);
+            if (key.size() == 3)
+                camera.mode = mode;
             expected.push_back(key == "v" ? "view mode: " + std::to_string(camera.mode) : "FPS");
         }
         ASSERT_EQ(lines.size(), expected.size()) << testing::PrintToString(lines);
@@ -115,8 +122,12 @@ TEST(touch, taps_holds_and_drags_in_each_mode_press_the_keys_one_frame_each)
                        // A fling waits its turn up to the queue's 32 presses.
                        {"drag:touch:1000,0", repeat("6", 32)},
                        {"drag:mouse:1000,0", repeat("6", 32)},
-                       // A second finger is ignored, whatever it does.
-                       {"drag:touch:50,0+100,100", repeat("6", 5)},
+                       // Two fingers zoom as they part or close and pan as
+                       // they move together, in any mode; lifting one ends
+                       // it, the other dragging on from where it is.
+                       {"fingers:0,0,25;30,0,25", "8@1 8@1 6@2 6@2 6@2"},
+                       {"fingers:0,-12,-21", "2@1 2@1 8@2"},
+                       {"shot", ""},
                        // The keyboard still reaches the program after the buttons.
                        {"key:4", "4"},
                        {"key:v", "v"},
@@ -192,12 +203,13 @@ TEST(touch, phones_and_desktops_show_the_whole_page_without_sideways_scrolling)
     scratch_directory shots;
     struct screen {
         const char* device;
-        int canvas; // CSS px
+        int canvas, buffer; // CSS px, device pixels
     };
     // The canvas: the width less the page's margins (14 px each), the
-    // height less them in landscape, or its own 512 px.
-    for (const screen s : {screen{"phone", 362}, screen{"small", 292}, screen{"landscape", 362},
-                           screen{"desktop", 512}}) {
+    // height less them in landscape, or its own 512 px; its drawing buffer
+    // as many pixels as that covers on the screen.
+    for (const screen s : {screen{"phone", 362, 1086}, screen{"small", 292, 584},
+                           screen{"landscape", 362, 1086}, screen{"desktop", 512, 512}}) {
         SCOPED_TRACE(s.device);
         const page_run run = drive_zip(
             {.browser = "chromium",
@@ -212,7 +224,7 @@ TEST(touch, phones_and_desktops_show_the_whole_page_without_sideways_scrolling)
         const page_box& canvas = layout.canvas;
         EXPECT_NEAR(canvas.width, s.canvas, 1);
         EXPECT_EQ(canvas.width, canvas.height);
-        EXPECT_EQ(layout.buffer, (std::array<int, 2>{512, 512}));
+        EXPECT_EQ(layout.buffer, (std::array<int, 2>{s.buffer, s.buffer}));
         EXPECT_GE(canvas.x, 0);
         EXPECT_LE(canvas.x + canvas.width, layout.viewport_width);
         EXPECT_LE(canvas.y + canvas.height, layout.viewport_height);

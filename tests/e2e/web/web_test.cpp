@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 
@@ -68,6 +70,70 @@ TEST_P(web, draws_the_grid_and_follows_the_keys_in_each_view_mode)
     EXPECT_EQ(run.panel, run.output);
     EXPECT_EQ(run.caption, caption_for(run.output));
     EXPECT_EQ(run.problem, "");
+}
+
+TEST_P(web, draws_at_the_screens_pixels_and_zooms_and_pans_by_wheel_and_right_drag)
+{
+    scratch_directory shots;
+    // At 1 device pixel a CSS pixel: a wheel notch, Ctrl+wheel, a
+    // right-button drag; then on a screen of 3, where the same frames have
+    // more pixels. Chromium's emulated screen changes its pixel ratio
+    // without telling the page (no media query changes), so there the
+    // window becomes smaller with it.
+    const bool chromium = GetParam() == std::string("chromium");
+    const std::string screen = chromium ? "screen:window3x" : "screen:desktop3x";
+    const std::vector<std::string> steps{
+        "frame",     "layout:1x", "wheel:100", "settle", "wheel:-60:ctrl", "settle",
+        "drag:right:26,-14",      "settle",    "shot:1x", screen,          "settle",
+        "layout:3x", "shot:3x",   "key:r",     "shot:r", "key:6",          "shot:orbit",
+        "fullscreen", "settle",   "layout:full", "shot:full", "leave",     "settle",
+        "layout:back"};
+    const page_run run = drive_zip({.browser = GetParam(), .folder = shots.path(), .steps = steps});
+    ASSERT_EQ(run.status, 0) << run.driver_errors;
+    const auto frames_of = [&](const std::string& name) {
+        const std::size_t i = std::find(steps.begin(), steps.end(), name) - steps.begin();
+        int frames = 0;
+        for (const std::string& line : run.output_of_steps(i, i + 2)) {
+            EXPECT_TRUE(is_frame_line(line)) << line << " after " << name;
+            frames += is_frame_line(line);
+        }
+        return frames;
+    };
+    // Each step its own frame, in zoom or pan mode whatever the current one.
+    EXPECT_EQ(frames_of("wheel:100"), 5);
+    EXPECT_EQ(frames_of("wheel:-60:ctrl"), 3);
+    EXPECT_EQ(frames_of("drag:right:26,-14"), 3);
+    EXPECT_EQ(frames_of(screen), 1) << "one frame at the new size";
+    EXPECT_EQ(run.layouts.at("1x").buffer, (std::array<int, 2>{512, 512}));
+    const int side = chromium ? 1416 : 1536; // 472 or 512 CSS px
+    EXPECT_EQ(run.layouts.at("3x").canvas.width * 3, side);
+    EXPECT_EQ(run.layouts.at("3x").buffer, (std::array<int, 2>{side, side}));
+
+    camera_model camera;
+    const auto in_mode = [&](int mode, const std::string& keys) {
+        camera.mode = mode;
+        for (const char key : keys)
+            camera.press(key);
+        camera.mode = 0;
+    };
+    in_mode(1, "22222888");
+    in_mode(2, "668");
+    expect_shot(shots.path() + "/1x.png", camera);
+    const std::string three_x = shots.path() + "/3x.png";
+    EXPECT_EQ(read_png(three_x).width, side);
+    expect_shot(three_x, camera);
+    // The projection reset still fills the whole canvas, and the keys are
+    // still the orbit's.
+    expect_shot(shots.path() + "/r.png", camera);
+    camera.press('6');
+    expect_shot(shots.path() + "/orbit.png", camera);
+    // Filling the screen, the largest square that fits, as sharp; and back.
+    const page_layout& full = run.layouts.at("full");
+    EXPECT_NEAR(full.canvas.width, std::min(full.viewport_width, full.viewport_height), 1);
+    EXPECT_EQ(full.buffer[0], std::min(4096, static_cast<int>(std::lround(full.canvas.width * 3))));
+    expect_shot(shots.path() + "/full.png", camera);
+    EXPECT_EQ(run.layouts.at("back").buffer, (std::array<int, 2>{side, side}));
+    EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
 }
 
 INSTANTIATE_TEST_SUITE_P(browsers, web, testing::Values("chromium", "firefox"));
