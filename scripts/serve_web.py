@@ -20,7 +20,9 @@ class IsolatedHandler(http.server.SimpleHTTPRequestHandler):
         # cross-origin isolated.
         self.send_header("Cross-Origin-Opener-Policy", "same-origin")
         self.send_header("Cross-Origin-Embedder-Policy", "require-corp")
-        self.send_header("Cache-Control", "no-store")
+        # Asked again each time, so that a new build shows at once; not
+        # no-store, which keeps the page out of the back/forward cache.
+        self.send_header("Cache-Control", "no-cache")
         super().end_headers()
 
     def log_message(self, format, *args):

@@ -2,6 +2,7 @@
 // with its picture. A new picture starts the next run; so does a lost
 // WebGL context, from which the next run comes back with the same picture
 // and the view as it was.
+import { make_follower } from "./address.js";
 import { make_chart } from "./chart.js";
 import { end_gestures } from "./gestures.js";
 import { end_hold, hold_presses, name_buttons, send_presses } from "./keys.js";
@@ -17,6 +18,32 @@ let program = null; // the module of the run now going
 let waiting = null; // a lost run, while no context can be had
 
 export const focus_view = () => document.getElementById("canvas")?.focus({ preventScroll: true });
+
+// The view of a run, its camera's fields and view mode as the program
+// gives them; before its first frame, the one it is to start from.
+const view_of_run = (module) => (module.drawn
+  ? Array.from({ length: module._view_field_count() }, (_, i) => module._view_field(i))
+  : module.view);
+
+// The view now on screen, or null where there is none.
+export const view_now = () => (program?.drawn && !program.quitting ? view_of_run(program) : null);
+
+// The page's address follows the view.
+const follow = make_follower(view_now);
+
+// Shows this view (an address's): at once where the run has drawn, else
+// from its first frame.
+export function show_view(view) {
+  if (!program)
+    return;
+  if (program.drawn) {
+    view.forEach((value, i) => program._set_view_field(i, value));
+    program._redraw();
+  } else {
+    program.view = view;
+  }
+  name_buttons(view[view.length - 1]);
+}
 
 // The canvas needs another drawing buffer: it is given it just before the
 // next frame, which, once the run has drawn its first, is asked for now.
@@ -47,6 +74,7 @@ function output(module, line) {
   const mode_line = /^view mode: ([012])$/.exec(line);
   if (mode_line) {
     name_buttons(Number(mode_line[1]));
+    follow();
   } else if (line.startsWith("FPS: ")) {
     note_time(line.slice(5));
     if (!module.drawn) {
@@ -54,6 +82,7 @@ function output(module, line) {
       loading.hidden = true;
       send_presses(({ key, mode }) => module._press_key(key.charCodeAt(0), mode ?? -1));
     }
+    follow();
   }
 }
 
@@ -79,10 +108,10 @@ function stream(module, kind) {
 
 // Starts a run with the picture (a promise of an ArrayBuffer, or of null
 // for none, which is put into its working directory in the place of the
-// one before) and, when it comes back from a lost context, the view it
-// had (its fields, as the program gives them). False where the browser
-// gives the page no WebGL context.
-export function start(picture, view = null) {
+// one before), at the view given (its fields, as the program gives them:
+// an address's, or the one a lost context had, `lost`) or the start view.
+// False where the browser gives the page no WebGL context.
+export function start(picture, { view = null, lost = false } = {}) {
   waiting = null;
   if (program)
     quit(program);
@@ -111,7 +140,7 @@ export function start(picture, view = null) {
   }
   // Until the first frame, presses wait for it; while a lost view comes
   // back, there is none for them to act on.
-  hold_presses(view !== null);
+  hold_presses(lost);
   name_buttons(view ? view[view.length - 1] : 0);
   show_uploads(0);
   loading.hidden = false;
@@ -186,9 +215,7 @@ function quit(module) {
 // The run's context is gone, and its picture with it: it ends, and a new
 // run takes its picture and view.
 function lose(module) {
-  const view = module.drawn
-    ? Array.from({ length: module._view_field_count() }, (_, i) => module._view_field(i))
-    : module.view;
+  const view = view_of_run(module);
   show("page: the WebGL context was lost; the view comes back as soon as the page can draw " +
        "again", "page");
   hold_presses(true);
@@ -198,7 +225,7 @@ function lose(module) {
 }
 
 function come_back(lost) {
-  if (start(lost.picture, lost.view)) {
+  if (start(lost.picture, { view: lost.view, lost: true })) {
     // The lost context, where the browser gave it back, is not used.
     if (!lost.context.isContextLost())
       lost.context.getExtension("WEBGL_lose_context")?.loseContext();

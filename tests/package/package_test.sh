@@ -85,12 +85,14 @@ $folder/armor.raw
 $folder/textures.exe" "$(zip_contents "$dist/$folder.zip")"
 folder=textures-$version-web
 expect_same "web zip" "\
+$folder/address.js
 $folder/armor.raw
 $folder/chart.js
 $folder/gestures.js
 $folder/icon-192.png
 $folder/icon-512.png
 $folder/index.html
+$folder/kept.js
 $folder/keys.js
 $folder/manifest.webmanifest
 $folder/page.css

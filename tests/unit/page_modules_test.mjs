@@ -1,13 +1,61 @@
 // The page's modules that need no browser, under Node's own test runner:
-// the chart's statistics, the steps of a drag, a wheel and two fingers, the
-// drawing buffer's size, the check for a cut-off PNG or JPEG, and a decoded
-// image turned into the program's picture.
+// the view in the address, the chart's statistics, the steps of a drag, a
+// wheel and two fingers, the drawing buffer's size, the check for a cut-off
+// PNG or JPEG, and a decoded image turned into the program's picture.
 import assert from "node:assert/strict";
 import { test } from "node:test";
+import { fragment_of, view_of } from "../../web/address.js";
+import { keep_picture, kept_picture } from "../../web/kept.js";
 import { caption_of, issue_time, statistics } from "../../web/chart.js";
 import { make_pinch, make_wheel, travel_keys } from "../../web/gestures.js";
 import { cut_off, raw_of } from "../../web/picture.js";
 import { buffer_side } from "../../web/screen.js";
+
+test("the address holds the view short, reads it back exactly, and refuses what is none", () => {
+  const f = Math.fround;
+  const start = [30, -24, 40, 30, 24, 0, f(Math.sqrt(3904)), f(Math.PI / 2 + 3.1416),
+                 f(Math.acos(40 / f(Math.sqrt(3904)))), 0];
+  assert.equal(fragment_of(start), "#view=30,-24,40,30,24,0,62.482,4.712396,0.87605804,0");
+  // Odd views are views: a radius of 0.001, a polar angle past the pole.
+  const odd = [f(-0.1), f(1e30), f(1.4e-45), f(0.001), f(-123456.789), 0, f(0.001), f(1e-7), 4, 2];
+  assert.deepEqual(view_of(fragment_of(odd)), { view: odd });
+  assert.deepEqual(view_of("#view=1,2,3,4,5,6,7,8,9,1"), { view: [1, 2, 3, 4, 5, 6, 7, 8, 9, 1] });
+  const refused = (fragment) => view_of(fragment).refused;
+  const view = (fields) => `#view=${fields.join(",")}`;
+  const nine = [1, 2, 3, 4, 5, 6, 7, 8, 9];
+  const range = (field) => `field ${field} is out of single-precision range`;
+  assert.equal(refused(view([1e39, ...nine.slice(1), 0])), range(1));
+  assert.equal(refused(view([...nine.slice(0, 8), "-1e-50", 0])), range(9), "too small");
+  for (const junk of ["Infinity", "-inf", "NaN", "0x10", " 1", "1,5", "", "1e", "."])
+    assert.match(refused(view([junk, ...nine.slice(1), 0])) ?? "", /no number|fields/, junk);
+  for (const mode of ["3", "-1", "1.0", "", "01"])
+    assert.equal(refused(view([...nine, mode])), "its view mode is not 0, 1 or 2", mode);
+  assert.equal(refused(view(nine)), "it has 9 fields, not 10");
+  assert.equal(refused(view([...nine, 0, 0])), "it has 11 fields, not 10");
+  assert.equal(refused(`#view=${"9,".repeat(3000)}`), "it is 6006 characters long");
+  for (const other of ["", "#top", "#view", `#${"x".repeat(5000)}`])
+    assert.deepEqual(view_of(other), {}, other);
+});
+
+test("a picture kept for the tab comes back byte for byte, or not at all", () => {
+  const items = new Map();
+  globalThis.sessionStorage = { setItem: (key, value) => items.set(key, value),
+                                getItem: (key) => items.get(key) ?? null };
+  assert.equal(kept_picture(), null);
+  const bytes = Uint8Array.from({ length: 196608 }, (_, i) => (i * 7) % 256);
+  assert.equal(keep_picture("own.png", "256 × 256", bytes.buffer), null);
+  const kept = kept_picture();
+  assert.deepEqual([kept.name, kept.what], ["own.png", "256 × 256"]);
+  assert.deepEqual(new Uint8Array(kept.bytes), bytes);
+  items.set("textures.picture", JSON.stringify({ name: "x", what: "y", raw: btoa("short") }));
+  assert.equal(kept_picture(), null, "a picture of another size");
+  items.set("textures.picture", "{ not JSON");
+  assert.equal(kept_picture(), null);
+  globalThis.sessionStorage.setItem = () => {
+    throw new DOMException("The quota has been exceeded.", "QuotaExceededError");
+  };
+  assert.equal(keep_picture("own.png", "", bytes.buffer), "The quota has been exceeded.");
+});
 
 test("the chart's times and caption", () => {
   assert.equal(issue_time("inf"), 0);

@@ -218,6 +218,79 @@ TEST_P(app, comes_back_from_a_lost_context_with_its_picture_and_view)
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
 }
 
+TEST_P(app, keeps_the_view_in_the_address_and_the_picture_for_the_tab)
+{
+    scratch_directory files;
+    write_file("own.raw", own_picture());
+    const bool chromium = GetParam() == std::string("chromium");
+    // A view, reloaded; a picture of one's own, kept over a reload; the
+    // served one again; (Chromium) another page and back.
+    std::vector<std::string> steps{
+        "frame",       "key:6",         "key:6",   "key:2",  "key:v",  "key:8",
+        "key:8",       "key:v",         "key:4",   "settle", "address", "button:share", "reload",
+        "shot:reloaded", "key:6",       "shot:pan", "choose:" + files.path() + "/own.raw",
+        "settle",      "address",       "key:6",   "settle", "reload", "shot:kept",
+        "button:served", "shot:served"};
+    // Once the service worker is in charge: one that takes charge of the
+    // page while it is in the cache has the browser drop it from there.
+    if (chromium)
+        steps.insert(steps.end(), {"key:8", "worker", "away:manifest.webmanifest", "back",
+                                   "key:8", "shot:back"});
+    const page_run run = drive_zip({.browser = GetParam(), .folder = files.path(), .steps = steps});
+    ASSERT_EQ(run.status, 0) << run.driver_errors;
+
+    ASSERT_EQ(run.addresses.size(), 2u);
+    EXPECT_EQ(run.page_lines,
+              (std::vector<std::string>{
+                  "page: the address of this view is on the clipboard: " + run.addresses[0],
+                  "page: now showing \"own.raw\" (a raw picture)",
+                  "page: showing \"own.raw\" (a raw picture) again, kept for this tab",
+                  "page: now showing the served picture"}));
+    camera_model camera;
+    for (const char key : std::string("662v88v4"))
+        camera.press(key);
+    expect_shot(files.path() + "/reloaded.png", camera);
+    // The view mode came back too.
+    camera_model panned = camera;
+    panned.press('6');
+    expect_shot(files.path() + "/pan.png", panned);
+    const std::string fragment = run.addresses[0].substr(run.addresses[0].find('#'));
+    EXPECT_EQ(fragment.rfind("#view=", 0), 0u) << fragment;
+    EXPECT_EQ(fragment.back(), '2');
+    EXPECT_EQ(run.addresses[1].substr(run.addresses[1].find('#')),
+              "#view=30,-24,40,30,24,0,62.482,4.712396,0.87605804,0")
+        << "a new picture starts at the start view, and the address follows";
+    camera_model turned;
+    turned.press('6');
+    const std::vector<unsigned char> own = texels_for(own_picture(), false);
+    expect_shot(files.path() + "/kept.png", turned, own);
+    expect_shot(files.path() + "/served.png", camera_model{});
+    if (chromium) {
+        EXPECT_EQ(run.restored, std::vector<bool>{true})
+            << "not from the back/forward cache: " << testing::PrintToString(run.not_restored);
+        camera_model on;
+        for (const char key : {'8', '8'})
+            on.press(key);
+        expect_shot(files.path() + "/back.png", on);
+    }
+    EXPECT_EQ(run.problem, "");
+    EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
+
+    // The address sent to someone, in a browser of their own: the view, on
+    // the served picture; before it, an address whose view is refused.
+    const page_run sent = drive_zip({.browser = GetParam(),
+                                     .folder = files.path(),
+                                     .steps = {"frame", "shot:refused", "open:" + fragment,
+                                               "shot:sent"},
+                                     .fragment = "#view=1e39,2,3,4,5,6,7,8,9,0"});
+    ASSERT_EQ(sent.status, 0) << sent.driver_errors;
+    EXPECT_EQ(sent.page_lines,
+              std::vector<std::string>{"page: the address's view is refused (field 1 is out of "
+                                       "single-precision range); the page shows the start view"});
+    expect_shot(files.path() + "/refused.png", camera_model{});
+    expect_shot(files.path() + "/sent.png", camera);
+}
+
 INSTANTIATE_TEST_SUITE_P(browsers, app, testing::Values("chromium", "firefox"));
 
 TEST(app_firefox, works_where_service_workers_are_turned_off)

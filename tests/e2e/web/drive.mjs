@@ -46,11 +46,19 @@
 //   layout:NAME        notes where everything is on the page
 //   heap:NAME          notes the JavaScript heap after a garbage collection
 //                      (Chromium)
-//   choose:FILE, drop:FILE
+//   choose:FILE, drop:FILE, button:ID
 //                      gives the page a picture through its file control, or
-//                      by dropping it on the page (Chromium), and waits for
-//                      the page's line and, for a picture it takes, the new
-//                      run's first frame
+//                      by dropping it on the page (Chromium), or clicks the
+//                      page's control of that id; waits for the page's line
+//                      and, where it shows a picture, the new run's first
+//                      frame
+//   address            notes the page's address
+//   open:URL           loads that address (relative to the page's), and
+//                      waits for its first frame
+//   away:PATH, back    goes to another page of the same server, and back
+//                      (Chromium); notes whether the page came back from
+//                      the back/forward cache, and waits for its first frame
+//                      where it was loaded afresh
 //   worker             waits until the service worker of the newest build
 //                      is in charge, and notes the names of its caches
 //   installable        notes why Chromium would not install the page
@@ -70,8 +78,10 @@
 // "isolated", "workers" (whether the page may have a service worker),
 // "problem" (the text above the canvas), "panel" (the lines
 // of the console panel), "caption" (the chart's), "layouts", "heaps",
-// "caches" (one list of names for each worker step) and "installability"
-// (Chromium's reasons, by id). Each breach of the page's
+// "caches" (one list of names for each worker step), "installability"
+// (Chromium's reasons, by id), "addresses" (one for each address step),
+// "restored" (for each back step, whether the page came from the cache)
+// and "not_restored" (Chromium's reasons where it did not). Each breach of the page's
 // Content-Security-Policy is a console message of type "violation". A step
 // that waits longer than 20 s ends the run with status 2.
 import fs from "node:fs";
@@ -85,10 +95,14 @@ const { values: options, positionals: steps } = parseArgs({
   allowPositionals: true,
 });
 
-const result = { messages: [], layouts: {}, heaps: {}, caches: [] };
+const result = { messages: [], layouts: {}, heaps: {}, caches: [], addresses: [], restored: [],
+                 not_restored: [] };
 let waiting = null; // resolves when a message passes its test
+let muted = false;
 
 function note(type, text) {
+  if (muted)
+    return;
   result.messages.push({ type, text });
   if (waiting && waiting.test()) {
     waiting.resolve();
@@ -136,9 +150,12 @@ try {
     const text = message.text();
     note(text.startsWith("policy violation: ") ? "violation" : message.type(), text);
   });
-  await page.evaluateOnNewDocument(() => window.addEventListener("securitypolicyviolation",
-    (event) => console.error(`policy violation: ${event.violatedDirective} ${event.blockedURI}`),
-    true));
+  await page.evaluateOnNewDocument(() => {
+    window.addEventListener("securitypolicyviolation",
+      (event) => console.error(`policy violation: ${event.violatedDirective} ${event.blockedURI}`),
+      true);
+    window.addEventListener("pageshow", (event) => { window.restored = event.persisted; });
+  });
   page.on("pageerror", (error) => note("pageerror", String(error.message ?? error)));
   await page.goto(options.url);
 
@@ -307,9 +324,11 @@ try {
       await session.send("HeapProfiler.collectGarbage");
       result.heaps[argument] = (await session.send("Runtime.getHeapUsage")).usedSize;
       await session.detach();
-    } else if (verb === "choose" || verb === "drop") {
+    } else if (verb === "choose" || verb === "drop" || verb === "button") {
       if (verb === "choose") {
         await (await page.$("#picture")).uploadFile(argument);
+      } else if (verb === "button") {
+        await page.click(`#${argument}`);
       } else {
         const bytes = fs.readFileSync(argument).toString("base64");
         await page.evaluate((name, base64) => {
@@ -323,6 +342,29 @@ try {
       await wait_until(() => said(), `the page's line on ${argument}`);
       if (said().text.startsWith("page: now showing "))
         await wait_for("FPS: ", result.messages.indexOf(said()), "the new run's first frame");
+    } else if (verb === "address") {
+      result.addresses.push(await page.evaluate(() => location.href));
+    } else if (verb === "open") {
+      await page.goto(new URL(argument, options.url).href);
+      await wait_for("FPS: ", from, `the first frame of ${argument}`);
+    } else if (verb === "away") {
+      await page.goto(new URL(argument, options.url).href);
+    } else if (verb === "back") {
+      // A page back from the back/forward cache has its console's messages
+      // sent again: they are not new.
+      muted = true;
+      // Chromium says why it did not keep the page.
+      const session = await page.createCDPSession();
+      await session.send("Page.enable");
+      session.on("Page.backForwardCacheNotUsed", (event) => {
+        result.not_restored = event.notRestoredExplanations.map((e) => e.reason);
+      });
+      await page.goBack();
+      result.restored.push(await page.evaluate(() => window.restored));
+      muted = false;
+      await session.detach();
+      if (!result.restored.at(-1))
+        await wait_for("FPS: ", from, "the first frame after coming back");
     } else if (verb === "worker") {
       result.caches.push(await page.evaluate(newest_worker));
     } else if (verb === "installable") {
