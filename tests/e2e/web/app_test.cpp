@@ -169,8 +169,8 @@ TEST_P(app, comes_back_from_a_lost_context_with_its_picture_and_view)
     // can be had, with presses meanwhile, until the browser gives it back.
     const std::vector<std::string> steps{
         "frame", "choose:" + files.path() + "/own.raw", "key:6", "key:6", "click:v", "key:8",
-        "lose",  "shot:back",                           "key:2", "lose:blocked", "~key:6",
-        "~click:8", "settle", "restore", "shot:again", "key:v", "key:8", "shot:on"};
+        "settle", "address", "lose", "shot:back", "settle", "address", "key:2", "lose:blocked",
+        "~key:6", "~click:8", "settle", "restore", "shot:again", "key:v", "key:8", "shot:on"};
     const page_run run = drive_zip({.browser = GetParam(), .folder = files.path(), .steps = steps});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
 
@@ -206,6 +206,9 @@ TEST_P(app, comes_back_from_a_lost_context_with_its_picture_and_view)
     for (const char key : {'6', '6', 'v', '8'})
         camera.press(key);
     expect_shot(files.path() + "/back.png", camera, texels);
+    // The run that brings the view back writes the same address.
+    ASSERT_EQ(run.addresses.size(), 2u);
+    EXPECT_EQ(run.addresses[0], run.addresses[1]);
     camera.press('2');
     expect_shot(files.path() + "/again.png", camera, texels);
     // The keyboard reaches the program as before, in the view mode it had.
