@@ -7,8 +7,9 @@
 #
 #   web.sh [--serve] [web|web-packed]
 #
-# --serve then serves the page on 127.0.0.1:8000 (or PORT), cross-origin
-# isolated (scripts/serve_web.py).
+# --serve builds the page alone, without its zip, then serves it on
+# 127.0.0.1:8000 (or PORT; 0 for any free port), cross-origin isolated
+# (scripts/serve_web.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -17,7 +18,11 @@ serve=false
 [ "${1:-}" = --serve ] && serve=true && shift
 preset=${1:-web}
 need_packages cmake make emscripten terser python3
+if $serve; then
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" >/dev/null
+    echo "built build-$preset/page/"
+    exec python3 scripts/serve_web.py "build-$preset/page" "${PORT:-8000}"
+fi
 cmake --workflow --preset "$preset" >/dev/null
 echo "built build-$preset/page/"
-$serve && exec python3 scripts/serve_web.py "build-$preset/page" "${PORT:-8000}"
-true
