@@ -1,8 +1,9 @@
 // The web build beside the desktop viewer, side by side in one run: the
 // page's size by file; the time from navigation to its first frame in
 // headless Chromium on a desktop-sized and a phone-sized screen and in
-// Firefox ESR, beside a bare page's (bare_page.html, its lower bound) and
-// beside a second load, online and offline from the service worker; and the
+// Firefox ESR, each beside a bare page's on the same screen
+// (bare_page.html, its lower bound), and on the desktop beside a second
+// load, online and offline from the service worker; and the
 // issue times of the "FPS:" lines of the same key presses in both browsers
 // and in the desktop viewer on the display (DISPLAY). Prints Markdown
 // tables.
@@ -148,33 +149,39 @@ int main(int argc, char** argv)
                 "| Browser | screen | page loads | first frame: median | min | max "
                 "| of which the page parsed (median) | then to the first frame (median) |\n"
                 "|---|---|---|---|---|---|---|---|\n");
-    std::map<std::string, double> online;
+    std::map<std::string, double> first_loads; // by browser and screen
     for (const screen s : screens) {
         const auto [first, parsed] = first_frames(s.browser, s.device, served.url);
         std::vector<double> ours;
         for (std::size_t i = 0; i < first.size(); ++i)
             ours.push_back(first[i] - parsed[i]);
-        if (s.device == std::string("desktop"))
-            online[s.browser] = median(first);
+        first_loads[std::string(s.browser) + " " + s.device] = median(first);
         std::printf("| %s | %s | %d | %.0f | %.0f | %.0f | %.0f | %.0f |\n", s.browser, s.device,
                     loads, median(first), *std::min_element(first.begin(), first.end()),
                     *std::max_element(first.begin(), first.end()), median(parsed), median(ours));
     }
 
-    std::printf("\n### The first frame beside a bare page's, and loaded again online and "
-                "offline, desktop screen, medians of %d loads in ms\n\n"
-                "| Browser | page | bare page | page / bare page | again, online | "
-                "again, offline (from the worker) |\n|---|---|---|---|---|---|\n",
+    std::printf("\n### The first frame beside a bare page's, its canvas as large and as "
+                "sharp, and loaded again online and offline (desktop), medians of %d loads "
+                "in ms\n\n"
+                "| Browser | screen | page | bare page | page / bare page | again, online | "
+                "again, offline (from the worker) |\n|---|---|---|---|---|---|---|\n",
                 loads);
-    for (const char* browser : {"chromium", "firefox"}) {
+    for (const screen s : screens) {
         const double bare =
-            median(first_frames(browser, "desktop", served.url + "bare_page.html").first);
-        const double again = median(first_frames(browser, "desktop", served.url,
-                                                 load::again_online).first);
+            median(first_frames(s.browser, s.device, served.url + "bare_page.html").first);
+        const double ours = first_loads[std::string(s.browser) + " " + s.device];
+        std::printf("| %s | %s | %.0f | %.0f | %.2f |", s.browser, s.device, ours, bare,
+                    ours / bare);
+        if (s.device != std::string("desktop")) {
+            std::printf(" | |\n");
+            continue;
+        }
+        const double again =
+            median(first_frames(s.browser, s.device, served.url, load::again_online).first);
         const double offline =
-            median(first_frames(browser, "desktop", "", load::again_offline).first);
-        std::printf("| %s | %.0f | %.0f | %.2f | %.0f | %.0f |\n", browser, online[browser], bare,
-                    online[browser] / bare, again, offline);
+            median(first_frames(s.browser, s.device, "", load::again_offline).first);
+        std::printf(" %.0f | %.0f |\n", again, offline);
     }
 
     std::printf(
