@@ -2,8 +2,8 @@
 # Remakes the README's pictures from real runs of the viewer on a virtual X
 # server: the first frame, and the view after orbiting and zooming in; and
 # the desktop icon and the page's icons, cut from the first frame around the
-# grid. The page's pictures come from the web tests (README, "In the
-# browser").
+# grid. The page's pictures in docs/ are copies of what the web tests save
+# as build/tests/e2e/web/web-page-*.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh

@@ -56,7 +56,7 @@ TEST(build, the_packed_switch_takes_every_spelling_of_a_boolean_and_nothing_else
     EXPECT_NE(refused.output.find("give ON or OFF"), std::string::npos) << refused.output;
 }
 
-TEST(build, an_install_puts_the_viewer_and_its_picture_where_the_readme_says)
+TEST(build, an_install_puts_the_viewer_and_its_picture_where_building_md_says)
 {
     scratch_directory directory;
     process install(
