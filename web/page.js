@@ -22,17 +22,16 @@ window.addEventListener("blur", () => {
 // Back from the back/forward cache, just as it was: the keys go on at once.
 window.addEventListener("pageshow", (event) => event.persisted && focus_view());
 
-// The view the address holds, or null for the start view; one that looks
-// like a view but cannot be one is refused.
-function address_view() {
+// The view the address holds, or null; one that looks like a view but
+// cannot be one is refused, and the page shows `instead`.
+function address_view(instead) {
   const { view, refused } = view_of(location.hash);
   if (refused)
-    show(`page: the address's view is refused (${refused}); the page shows the start view`,
-         "page");
+    show(`page: the address's view is refused (${refused}); the page shows ${instead}`, "page");
   return view ?? null;
 }
 window.addEventListener("hashchange", () => {
-  const view = address_view();
+  const view = address_view("the view as it was");
   if (view)
     show_view(view);
 });
@@ -44,7 +43,7 @@ const served = () => fetch("armor.raw")
   .catch(() => null);
 const served_button = element("served");
 const kept = kept_picture();
-start(kept ? Promise.resolve(kept.bytes) : served(), { view: address_view() });
+start(kept ? Promise.resolve(kept.bytes) : served(), { view: address_view("the start view") });
 if (kept) {
   show(`page: showing "${kept.name}" (${kept.what}) again, kept for this tab`, "page");
   served_button.hidden = false;

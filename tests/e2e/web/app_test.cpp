@@ -279,8 +279,9 @@ TEST_P(app, keeps_the_view_in_the_address_and_the_picture_for_the_tab)
     EXPECT_EQ(run.problem, "");
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
 
-    // The address sent to someone, in a browser of their own: the view, on
-    // the served picture; before it, an address whose view is refused.
+    // In a browser of one's own, an address whose view is refused: the
+    // start view; then the address sent, opened in the same tab: the view,
+    // on the served picture.
     const page_run sent = drive_zip({.browser = GetParam(),
                                      .folder = files.path(),
                                      .steps = {"frame", "shot:refused", "open:" + fragment,
