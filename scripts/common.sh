@@ -31,7 +31,13 @@ need_packages() {
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "installing ${missing[*]}" >&2
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq >&2
+    # A mirror in the middle of a sync serves a stale index now and then:
+    # asked again, it serves a whole one. Where one still fails, apt keeps
+    # the others, and the install says whether they serve.
+    for attempt in 1 2 3; do
+        apt-get update -qq >&2 && break
+        [ "$attempt" = 3 ] || sleep 20
+    done
     apt-get install -y -qq "${missing[@]}" >&2
 }
 

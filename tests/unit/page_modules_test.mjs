@@ -1,7 +1,8 @@
 // The page's modules that need no browser, under Node's own test runner:
-// the view in the address, the chart's statistics, the steps of a drag, a
-// wheel and two fingers, the drawing buffer's size, the check for a cut-off
-// PNG or JPEG, and a decoded image turned into the program's picture.
+// the view in the address, the picture kept for the tab, the chart's
+// statistics, the steps of a drag, a wheel and two fingers, the check for a
+// cut-off PNG or JPEG, and a decoded image turned into the program's
+// picture.
 import assert from "node:assert/strict";
 import { test } from "node:test";
 import { fragment_of, view_of } from "../../web/address.js";
@@ -9,7 +10,6 @@ import { keep_picture, kept_picture } from "../../web/kept.js";
 import { caption_of, issue_time, statistics } from "../../web/chart.js";
 import { make_pinch, make_wheel, travel_keys } from "../../web/gestures.js";
 import { cut_off, raw_of } from "../../web/picture.js";
-import { buffer_side } from "../../web/screen.js";
 
 test("the address holds the view short, reads it back exactly, and refuses what is none", () => {
   const f = Math.fround;
@@ -105,18 +105,6 @@ test("two fingers zoom by their distance and pan by their midpoint, a finger at 
   assert.equal(steps(pinch.move(2, 230.5, 210)), "21 42");
   assert.equal(steps(pinch.end()), "21");
   assert.equal(steps(pinch.end()), "");
-});
-
-test("a drag counts 10 px a step, a wheel 20", () => {
-  assert.deepEqual(travel_keys(39, 0, "2", "8", 20), { keys: ["2"], sent: 20 });
-  assert.deepEqual(travel_keys(-41, 0, "2", "8", 20), { keys: ["8", "8"], sent: -40 });
-});
-
-test("the drawing buffer has the canvas's device pixels, at most 4096 a side", () => {
-  assert.equal(buffer_side(512, 1), 512);
-  assert.equal(buffer_side(362, 3), 1086);
-  assert.equal(buffer_side(361.8, 2.625), 950);
-  assert.equal(buffer_side(1600, 3), 4096);
 });
 
 // A PNG's chunks (length, type, data, CRC; the CRC unchecked here).

@@ -22,8 +22,8 @@
 //                      canvas and lets go a second later
 //   drag:HOW:X,Y;...   drags on the canvas from its centre through the
 //                      points given relative to it, one move event each: by
-//                      touch, or by mouse (HOW "mouse"; "right" with its
-//                      right button, "shift" with Shift held)
+//                      touch, or by mouse ("mouse", or "right" with its
+//                      right button)
 //   fingers:X,Y,S;...  two fingers on the canvas, 120 px apart across its
 //                      centre, move together by X,Y as their distance grows
 //                      by S, one touch event carrying both for each point;
@@ -53,8 +53,6 @@
 //                      and, where it shows a picture, the new run's first
 //                      frame
 //   address            notes the page's address
-//   open:URL           loads that address (relative to the page's), and
-//                      waits for its first frame
 //   away:PATH, back    goes to another page of the same server, and back
 //                      (Chromium); notes whether the page came back from
 //                      the back/forward cache, and waits for its first frame
@@ -79,11 +77,11 @@
 // "problem" (the text above the canvas), "panel" (the lines
 // of the console panel), "caption" (the chart's), "layouts", "heaps",
 // "caches" (one list of names for each worker step), "installability"
-// (Chromium's reasons, by id), "addresses" (one for each address step),
-// "restored" (for each back step, whether the page came from the cache)
-// and "not_restored" (Chromium's reasons where it did not). Each breach of the page's
-// Content-Security-Policy is a console message of type "violation". A step
-// that waits longer than 20 s ends the run with status 2.
+// (Chromium's reasons, by id), "addresses" (one for each address step) and
+// "restored" (for each back step, whether the page came from the cache).
+// Each breach of the page's Content-Security-Policy is a console message of
+// type "violation". A step that waits longer than 20 s ends the run with
+// status 2.
 import fs from "node:fs";
 import path from "node:path";
 import { parseArgs } from "node:util";
@@ -95,8 +93,7 @@ const { values: options, positionals: steps } = parseArgs({
   allowPositionals: true,
 });
 
-const result = { messages: [], layouts: {}, heaps: {}, caches: [], addresses: [], restored: [],
-                 not_restored: [] };
+const result = { messages: [], layouts: {}, heaps: {}, caches: [], addresses: [], restored: [] };
 let waiting = null; // resolves when a message passes its test
 let muted = false;
 
@@ -176,18 +173,9 @@ try {
       if (how === "touch")
         return page.touchscreen.touchStart(x, y);
       const button = how === "right" ? "right" : "left";
-      if (how === "shift")
-        await page.keyboard.down("Shift");
       await page.mouse.move(x, y);
       await page.mouse.down({ button });
-      return {
-        move: (x, y) => page.mouse.move(x, y),
-        async end() {
-          await page.mouse.up({ button });
-          if (how === "shift")
-            await page.keyboard.up("Shift");
-        },
-      };
+      return { move: (x, y) => page.mouse.move(x, y), end: () => page.mouse.up({ button }) };
     },
   };
 
@@ -344,25 +332,15 @@ try {
         await wait_for("FPS: ", result.messages.indexOf(said()), "the new run's first frame");
     } else if (verb === "address") {
       result.addresses.push(await page.evaluate(() => location.href));
-    } else if (verb === "open") {
-      await page.goto(new URL(argument, options.url).href);
-      await wait_for("FPS: ", from, `the first frame of ${argument}`);
     } else if (verb === "away") {
       await page.goto(new URL(argument, options.url).href);
     } else if (verb === "back") {
       // A page back from the back/forward cache has its console's messages
       // sent again: they are not new.
       muted = true;
-      // Chromium says why it did not keep the page.
-      const session = await page.createCDPSession();
-      await session.send("Page.enable");
-      session.on("Page.backForwardCacheNotUsed", (event) => {
-        result.not_restored = event.notRestoredExplanations.map((e) => e.reason);
-      });
       await page.goBack();
       result.restored.push(await page.evaluate(() => window.restored));
       muted = false;
-      await session.detach();
       if (!result.restored.at(-1))
         await wait_for("FPS: ", from, "the first frame after coming back");
     } else if (verb === "worker") {

@@ -44,8 +44,8 @@ page_layout layout_of(const nlohmann::json& noted)
 page_run drive(const drive_options& options)
 {
     std::vector<std::string> argv{"node", "drive.mjs", "--browser", options.browser, "--url",
-                                  options.url + options.fragment, "--folder", options.folder,
-                                  "--device", options.device};
+                                  options.url, "--folder", options.folder, "--device",
+                                  options.device};
     if (options.server_pid)
         argv.insert(argv.end(), {"--server", std::to_string(options.server_pid)});
     argv.insert(argv.end(), options.steps.begin(), options.steps.end());
@@ -87,7 +87,6 @@ page_run drive(const drive_options& options)
     run.caches = document["caches"].get<std::vector<std::vector<std::string>>>();
     run.addresses = document["addresses"].get<std::vector<std::string>>();
     run.restored = document["restored"].get<std::vector<bool>>();
-    run.not_restored = document["not_restored"].get<std::vector<std::string>>();
     if (document.contains("installability"))
         run.installability = document["installability"].get<std::vector<std::string>>();
     return run;

@@ -17,7 +17,6 @@ struct drive_options {
     std::string device = "desktop";
     std::vector<std::string> steps{};
     int server_pid = 0; // the web server's process, for the offline step
-    std::string fragment{}; // after the url, at the first load
 };
 
 // Where something is on the page, in CSS px from its top left.
@@ -63,7 +62,6 @@ struct page_run {
     std::optional<std::vector<std::string>> installability; // Chromium's reasons
     std::vector<std::string> addresses; // at each address step
     std::vector<bool> restored; // at each back step: from the back/forward cache
-    std::vector<std::string> not_restored; // Chromium's reasons, where not
 
     // The program's standard output from the start of step `first` (its
     // index among the steps) to the start of step `end`.
