@@ -31,14 +31,15 @@ need_packages() {
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "installing ${missing[*]}" >&2
     export DEBIAN_FRONTEND=noninteractive
-    # A mirror in the middle of a sync serves a stale index now and then:
-    # asked again, it serves a whole one. Where one still fails, apt keeps
-    # the others, and the install says whether they serve.
+    # A mirror in the middle of a sync serves a stale index now and then,
+    # which apt leaves out, and the packages it lists are then not to be
+    # had: asked again a little later, the mirror serves a whole one.
     for attempt in 1 2 3; do
-        apt-get update -qq >&2 && break
-        [ "$attempt" = 3 ] || sleep 20
+        apt-get update -qq >&2 || true
+        apt-get install -y -qq "${missing[@]}" >&2 && return 0
+        [ "$attempt" = 3 ] || { echo "trying again in 30 s" >&2; sleep 30; }
     done
-    apt-get install -y -qq "${missing[@]}" >&2
+    return 1
 }
 
 # The ARM builds' needs: their architectures added to dpkg's, the cross
