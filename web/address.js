@@ -70,8 +70,9 @@ export function make_follower(read) {
     timer = null;
     written = performance.now();
     const view = read();
-    if (view && address_of(view) !== location.href)
-      history.replaceState(history.state, "", address_of(view));
+    const address = view && address_of(view);
+    if (address && address !== location.href)
+      history.replaceState(history.state, "", address);
   }
   return () => {
     if (timer === null)

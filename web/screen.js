@@ -3,7 +3,7 @@
 
 // The drawing buffer's side for a canvas side of `css` CSS px: as many
 // pixels as it covers on the screen, up to 4096.
-export const buffer_side = (css, ratio) => Math.min(4096, Math.round(css * ratio));
+const buffer_side = (css, ratio) => Math.min(4096, Math.round(css * ratio));
 
 // The drawing buffer the canvas needs now: width and height.
 function buffer_of(canvas) {
@@ -11,19 +11,19 @@ function buffer_of(canvas) {
   return [buffer_side(width, devicePixelRatio), buffer_side(height, devicePixelRatio)];
 }
 
-// Whether the canvas has the drawing buffer it needs; one that covers no
-// pixel (not shown) keeps the one it has.
-export function fits(canvas) {
-  const [width, height] = buffer_of(canvas);
+// Whether the canvas has the drawing buffer `buffer` it needs; one that
+// covers no pixel (not shown) keeps the one it has.
+export function fits(canvas, [width, height] = buffer_of(canvas)) {
   return (canvas.width === width && canvas.height === height) || width === 0 || height === 0;
 }
 
 // Gives the canvas the drawing buffer it needs, where it has another;
 // true where it did, the picture on it then gone.
 export function fit(canvas) {
-  if (fits(canvas))
+  const buffer = buffer_of(canvas);
+  if (fits(canvas, buffer))
     return false;
-  [canvas.width, canvas.height] = buffer_of(canvas);
+  [canvas.width, canvas.height] = buffer;
   return true;
 }
 
