@@ -1,72 +1,70 @@
 # Helpers shared by the scripts; sourced, not run.
 
-# Packages every build needs: compiler, CMake, OpenGL (Mesa), GLU, freeglut.
-build_packages="cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri"
+# Packages every build needs: compiler, CMake, OpenGL (Mesa), GLU, freeglut,
+# and lowdown, which makes the manual page.
+build_packages="cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri lowdown"
 # What a run without a display needs: a virtual X server and screenshots.
 virtual_x_packages="xvfb xauth x11-apps imagemagick"
 # What the tests and benchmarks need besides both of those.
 test_packages="libegl-dev libx11-dev libpng-dev libjpeg-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
     valgrind"
+# What the page's build needs besides CMake and make: Emscripten, terser,
+# which shortens its script, and Python, whose server serves it.
+web_packages="emscripten terser python3"
 # The browsers the web tests drive.
 browser_packages="chromium firefox-esr"
 # The tools the package tests check the packages with.
 package_check_packages="lintian desktop-file-utils man-db unzip"
-# The ARM builds' architectures, as Debian names them; their cross
-# compilers, and qemu-user, which runs what they build.
-cross_architectures="arm64 armhf"
-cross_packages="g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user"
+# The ARM builds' cross compilers, qemu-user, which runs what they build,
+# and mmdebstrap, which unpacks each target's own libraries
+# (scripts/target_root.sh).
+cross_packages="g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user mmdebstrap"
 
-# Installs whichever of the named Debian packages are missing.
+# Says why the script cannot go on, in one line, and stops it.
+fail() {
+    echo "textures: $*" >&2
+    exit 1
+}
+
+# Installs whichever of the named Debian packages are missing; where one
+# cannot be had, stops with apt's reason.
 need_packages() {
     if ! command -v dpkg-query >/dev/null || ! command -v apt-get >/dev/null; then
         echo "textures: installing packages works on Debian only; carrying on in the hope" \
             "that this system has what these packages give: $*" >&2
         return 0
     fi
-    local missing=()
+    local missing=() package output why
     for package in "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
             missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    echo "installing ${missing[*]}" >&2
+    echo "textures: installing ${missing[*]}" >&2
     export DEBIAN_FRONTEND=noninteractive
     # A mirror in the middle of a sync serves a stale index now and then,
     # which apt leaves out, and the packages it lists are then not to be
     # had: asked again a little later, the mirror serves a whole one.
     for attempt in 1 2 3; do
-        apt-get update -qq >&2 || true
-        apt-get install -y -qq "${missing[@]}" >&2 && return 0
-        [ "$attempt" = 3 ] || { echo "trying again in 30 s" >&2; sleep 30; }
+        output=$(apt-get update -qq 2>&1 || true)
+        output+=$(apt-get install -y -qq "${missing[@]}" 2>&1) && return 0
+        [ "$attempt" = 3 ] || { echo "textures: apt failed; trying again in 30 s" >&2; sleep 30; }
     done
-    return 1
+    # The first package that cannot be had by itself, and apt's reason.
+    for package in "${missing[@]}"; do
+        why=$(apt-get install -s -qq "$package" 2>&1 | grep -E '^E: |Depends:|Breaks:|Conflicts:' || true)
+        [ -z "$why" ] || fail "cannot install $package: $(head -n 1 <<<"$why" | sed 's/^E: //; s/^ *//')"
+    done
+    fail "cannot install ${missing[*]}: $(grep -m1 '^E: ' <<<"$output" | sed 's/^E: //')"
 }
 
-# The ARM builds' needs: their architectures added to dpkg's, the cross
-# compilers and qemu-user, and each target's own libraries (freeglut, GLU,
-# Mesa) beside this machine's.
-need_cross_packages() {
-    command -v dpkg >/dev/null || { need_packages $cross_packages; return 0; }
-    local packages=$cross_packages
-    for architecture in $cross_architectures; do
-        dpkg --print-foreign-architectures | grep -qx "$architecture" ||
-            dpkg --add-architecture "$architecture"
-        packages+=" freeglut3-dev:$architecture libglu1-mesa-dev:$architecture"
-        packages+=" libgl1-mesa-dri:$architecture"
-    done
-    need_packages $packages
-}
-
-# The target's own libstdbuf.so, which the ARM tests preload into the viewer
-# that qemu runs: unpacked from the architecture $1's coreutils package
-# into the build folder $2, under coreutils/, where it is missing.
-need_target_stdbuf() {
-    local folder=$2/coreutils
-    [ -f "$folder/usr/libexec/coreutils/libstdbuf.so" ] && return 0
-    rm -rf "$folder"
-    mkdir -p "$folder"
-    (cd "$folder" && apt-get download -qq -o APT::Sandbox::User="$(id -un)" "coreutils:$1" &&
-        dpkg-deb -x coreutils_*.deb . && rm coreutils_*.deb)
+# The machine's own Debian mirror, as its apt sources name it.
+debian_mirror() {
+    local mirror
+    mirror=$({ cat /etc/apt/sources.list /etc/apt/sources.list.d/*.sources \
+        /etc/apt/sources.list.d/*.list 2>/dev/null || true; } |
+        sed -n -E 's/^URIs: *([^ ]*\/debian)$/\1/p; s/^deb +(http[^ ]*\/debian) .*/\1/p' | head -n 1)
+    echo "${mirror:-http://deb.debian.org/debian}"
 }
 
 # The npm packages of the browser tests and benchmark, as
@@ -113,4 +111,24 @@ first_frame() {
     # The line comes just before the buffers swap; give the swap a moment.
     sleep 0.5
     xwd -silent -name textures | /usr/bin/convert xwd:- "$shot"
+}
+
+# Writes standard input into the Markdown file $1 between the lines
+# "<!-- $2 -->" and "<!-- /$2 -->", in the place of what was there: the
+# docs' measured figures, written by the scripts that measure them.
+write_figures() {
+    local file=$1 name=$2
+    grep -qx "<!-- /$name -->" "$file" || fail "$file has no place for $name"
+    FIGURES=$(cat) awk -v name="$name" '
+        $0 == "<!-- /" name " -->" { print ENVIRON["FIGURES"]; skip = 0 }
+        !skip
+        $0 == "<!-- " name " -->" { skip = 1 }' "$file" >"$file.new"
+    mv "$file.new" "$file"
+}
+
+# Where and when a figure was measured: the date and this machine's
+# processor.
+measured_on() {
+    echo "$(date +%F), $(nproc) cores of $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo |
+        head -n 1)"
 }

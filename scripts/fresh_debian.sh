@@ -12,22 +12,23 @@
 #                                through qemu-user); waits for its first
 #                                frame's line and saves the frame as
 #                                build-fresh/deb-first-frame-ARCHITECTURE.png
-#   fresh_debian.sh COMMAND...   runs the command in a copy of this commit's
-#                                tree there (./scripts/test.sh, say)
+#   fresh_debian.sh [--record] COMMAND...
+#                                runs the command in a copy of this commit's
+#                                tree there (./scripts/test.sh, say); with
+#                                --record, writes the time it took into
+#                                docs/testing.md
 #
 # Every run starts from the same untouched system; the bootstrap itself is
 # kept in build-fresh/base.tar for the next run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
-[ $# -gt 0 ] || { echo "usage: $0 --deb | COMMAND..." >&2; exit 2; }
+record=false
+[ "${1:-}" = --record ] && record=true && shift
+[ $# -gt 0 ] || { echo "usage: $0 --deb [ARCHITECTURE] | [--record] COMMAND..." >&2; exit 2; }
 
 need_packages debootstrap
-# The machine's own Debian mirror, as its apt sources name it.
-mirror=$({ cat /etc/apt/sources.list /etc/apt/sources.list.d/*.sources \
-    /etc/apt/sources.list.d/*.list 2>/dev/null || true; } |
-    sed -n -E 's/^URIs: *([^ ]*\/debian)$/\1/p; s/^deb +(http[^ ]*\/debian) .*/\1/p' | head -n 1)
-mirror=${mirror:-http://deb.debian.org/debian}
+mirror=$(debian_mirror)
 mkdir -p build-fresh
 if [ ! -f build-fresh/base.tar ]; then
     rm -rf build-fresh/base
@@ -72,16 +73,19 @@ else
     deb=$(ls dist/textures_*_"$architecture".deb)
     cp "$deb" "$root/root/"
     # An ARM viewer runs through qemu-user, its lines coming as it prints
-    # them through its own architecture's libstdbuf.so.
+    # them through its own architecture's libstdbuf.so, from the target's
+    # root that the ARM builds use.
     viewer=textures
     case $architecture in
     arm64) emulator=qemu-aarch64 ;;
     armhf) emulator=qemu-arm ;;
     *) emulator= ;;
     esac
-    stdbuf=/root/build/coreutils/usr/libexec/coreutils/libstdbuf.so
-    # qemu-user takes the path of the program, not its name.
-    [ -z "$emulator" ] || viewer="$emulator -E LD_PRELOAD=$stdbuf /usr/bin/textures"
+    if [ -n "$emulator" ]; then
+        cp "$(scripts/target_root.sh "$architecture")/root/usr/libexec/coreutils/libstdbuf.so" "$root/root/"
+        # qemu-user takes the path of the program, not its name.
+        viewer="$emulator -E LD_PRELOAD=/root/libstdbuf.so /usr/bin/textures"
+    fi
     exec_in="
 set -e
 export DEBIAN_FRONTEND=noninteractive
@@ -89,16 +93,21 @@ dpkg --add-architecture $architecture
 apt-get update -qq
 apt-get install -y -qq /root/$(basename "$deb") >/dev/null
 # Only what the check itself needs besides: a virtual X server and a
-# screenshot, and for an ARM viewer qemu-user and its libstdbuf.so.
+# screenshot, and for an ARM viewer qemu-user.
 apt-get install -y -qq xvfb xauth x11-apps imagemagick ${emulator:+qemu-user} >/dev/null
 cd /root/textures
 . scripts/common.sh
-${emulator:+need_target_stdbuf $architecture /root/build}
 on_display bash -c '. scripts/common.sh
     first_frame /root/first-frame.png /tmp/lines /usr/share/textures $viewer && kill \$viewer_pid'
 head -n 1 /tmp/lines"
 fi
+start=$(date +%s)
 chroot "$root" /bin/bash -c "$exec_in"
+if $record; then
+    taken=$(($(date +%s) - start))
+    echo "\`$*\` on a fresh Debian 12: $((taken / 60)) min $((taken % 60)) s, installs included" \
+        "($(measured_on))." | write_figures docs/testing.md fresh-time
+fi
 if [ "$1" = --deb ]; then
     shot=build-fresh/deb-first-frame-$architecture.png
     cp "$root/root/first-frame.png" "$shot"

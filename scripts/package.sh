@@ -14,8 +14,7 @@ cd "$(dirname "$0")/.."
 . scripts/common.sh
 
 # dpkg-shlibdeps (dpkg-dev) and file find the package's dependencies.
-need_packages $build_packages dpkg-dev file
-need_cross_packages
+need_packages $build_packages $cross_packages dpkg-dev file
 ./scripts/windows.sh
 ./scripts/web.sh
 for workflow in package linux-arm64 linux-armhf; do

@@ -17,7 +17,7 @@ cd "$(dirname "$0")/.."
 serve=false
 [ "${1:-}" = --serve ] && serve=true && shift
 preset=${1:-web}
-need_packages cmake make emscripten terser python3
+need_packages cmake make $web_packages
 if $serve; then
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" >/dev/null

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Prints the folder that holds a Debian 12 of the architecture $1 (arm64,
+# armhf) for the cross builds, and makes it first where it is missing:
+#   root/   the target's own freeglut, GLU and Mesa with what they need,
+#           unpacked by mmdebstrap (nothing of the target's is run, and this
+#           machine's dpkg is not touched), for CMAKE_SYSROOT and qemu's -L;
+#   dpkg/   a dpkg database of those packages, their paths under root/,
+#           from which dpkg-shlibdeps reads the package's dependencies.
+# A cache shared by every checkout, keyed by the architecture and the list
+# of packages; deleting ~/.cache/textures/ removes every root.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/common.sh
+architecture=${1:?usage: target_root.sh ARCHITECTURE}
+
+# coreutils for the target's libstdbuf.so, which the ARM tests preload.
+packages=freeglut3-dev,libglu1-mesa-dev,libgl1-mesa-dri,coreutils
+# Bookworm alone: the dependencies read off it are floors, which the
+# updates meet, and one index fewer that a mirror can serve stale.
+suite=bookworm
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/textures/roots
+key=$(sha256sum <<<"$suite $packages" | cut -c1-12)
+folder=$cache/$architecture-$key
+if [ -f "$folder/done" ]; then
+    echo "$folder"
+    exit 0
+fi
+
+command -v mmdebstrap >/dev/null ||
+    fail "the $architecture build needs mmdebstrap (Debian: apt-get install mmdebstrap)"
+mkdir -p "$cache"
+exec 9>"$cache/lock"
+flock 9
+if [ ! -f "$folder/done" ]; then
+    echo "textures: unpacking Debian 12 for $architecture into $folder" >&2
+    # A root of another list of packages is no longer of use.
+    rm -rf "$cache/$architecture"-* "$cache/partial"
+    mkdir -p "$cache/partial/dpkg/info" "$cache/partial/dpkg/updates"
+    root=$folder/root
+    mmdebstrap --quiet --variant=extract --architectures="$architecture" --include="$packages" \
+        --skip=cleanup/apt/cache "$suite" "$cache/partial/root" "$(debian_mirror)" >&2 ||
+        fail "mmdebstrap could not unpack Debian 12 for $architecture (above)"
+    # dpkg's own layout: a status entry, a file list and the shared
+    # libraries' symbols for each package, Multi-Arch: same ones under
+    # name:architecture.
+    echo 1 >"$cache/partial/dpkg/info/format"
+    control=$cache/partial/control
+    for deb in "$cache/partial/root/var/cache/apt/archives/"*.deb; do
+        name=$(dpkg-deb -f "$deb" Package)
+        [ "$(dpkg-deb -f "$deb" Multi-Arch)" = same ] && name+=:$(dpkg-deb -f "$deb" Architecture)
+        { dpkg-deb -f "$deb"; echo "Status: install ok installed"; echo; } >>"$cache/partial/dpkg/status"
+        dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n "s|^\./\(.\)|$root/\1|p" | sed 's|/$||' \
+            >"$cache/partial/dpkg/info/$name.list"
+        rm -rf "$control"
+        dpkg-deb -e "$deb" "$control"
+        for file in symbols shlibs; do
+            [ ! -f "$control/$file" ] || cp "$control/$file" "$cache/partial/dpkg/info/$name.$file"
+        done
+        rm "$deb"
+    done
+    rm -rf "$control"
+    touch "$cache/partial/done"
+    mv "$cache/partial" "$folder"
+fi
+echo "$folder"
