@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Serves a folder (build-web/ by default) on 127.0.0.1, cross-origin
+"""Serves a folder (build-web/page/ by default) on 127.0.0.1, cross-origin
 isolated, so that the page's clock reads finer than a millisecond.
 
 Usage: serve_web.py [FOLDER] [PORT]; port 0 takes any free port. Prints
-the page's address once it listens.
+the page's address once it listens, and serves until Ctrl+C.
 """
 import functools
 import http.server
@@ -30,12 +30,15 @@ class IsolatedHandler(http.server.SimpleHTTPRequestHandler):
 
 
 def main():
-    folder = sys.argv[1] if len(sys.argv) > 1 else "build-web"
+    folder = sys.argv[1] if len(sys.argv) > 1 else "build-web/page"
     port = int(sys.argv[2]) if len(sys.argv) > 2 else 8000
     handler = functools.partial(IsolatedHandler, directory=folder)
     with http.server.ThreadingHTTPServer(("127.0.0.1", port), handler) as server:
         print(f"serving {folder} at http://127.0.0.1:{server.server_address[1]}/", flush=True)
-        server.serve_forever()
+        try:
+            server.serve_forever()
+        except KeyboardInterrupt:
+            pass
 
 
 if __name__ == "__main__":

@@ -6,15 +6,35 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <stdexcept>
 
+namespace {
+
+// The directories of this process not yet removed, and the process that
+// made each. One that ends through exit() (a death test's child, which
+// runs the test afresh) runs no destructor: it removes its own as it
+// exits, and leaves those of the process it was forked from.
+std::map<std::string, pid_t> live;
+
+void remove_live()
+{
+    for (const auto& [path, owner] : live)
+        if (owner == getpid())
+            std::filesystem::remove_all(path);
+}
+
+}
+
 scratch_directory::scratch_directory() : previous_(std::filesystem::current_path())
 {
+    [[maybe_unused]] static const int at_exit = std::atexit(remove_live);
     std::string pattern = (std::filesystem::temp_directory_path() / "textures-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
+    live[path_] = getpid();
     std::filesystem::current_path(path_);
 }
 
@@ -22,6 +42,7 @@ scratch_directory::~scratch_directory()
 {
     std::filesystem::current_path(previous_);
     std::filesystem::remove_all(path_);
+    live.erase(path_);
 }
 
 void write_file(const std::string& path, const std::vector<unsigned char>& bytes)

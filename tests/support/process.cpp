@@ -53,6 +53,8 @@ process::process(const process_options& options)
     if (pid_ < 0)
         throw std::runtime_error("fork failed");
     if (pid_ == 0) {
+        if (options.own_group)
+            setpgid(0, 0);
         dup2(out[1], 1);
         dup2(options.discard_errors ? open("/dev/null", O_WRONLY) : err[1], 2);
         for (const int fd : {out[0], out[1], err[0], err[1]})
@@ -74,6 +76,10 @@ process::process(const process_options& options)
         execvp(args[0], args.data());
         _exit(127);
     }
+    // Here too, so that the group is there before a signal is sent to it.
+    own_group_ = options.own_group;
+    if (own_group_)
+        setpgid(pid_, pid_);
     close(out[1]);
     close(err[1]);
     out_ = out[0];
@@ -153,11 +159,21 @@ void process::stop(std::chrono::milliseconds grace)
 {
     if (!running())
         return;
-    kill(pid_, SIGTERM);
+    signal(SIGTERM);
     if (!wait_exit(grace)) {
-        kill(pid_, SIGKILL);
+        signal(SIGKILL);
         wait_exit(5s);
     }
+}
+
+void process::interrupt()
+{
+    signal(SIGINT);
+}
+
+void process::signal(int number)
+{
+    kill(own_group_ ? -pid_ : pid_, number);
 }
 
 std::string process::error_output()

@@ -17,6 +17,9 @@ struct process_options {
     std::map<std::string, std::optional<std::string>> environment{};
     // Standard error to /dev/null, for a long-lived process nobody reads.
     bool discard_errors = false;
+    // In a process group of its own, which is signalled as a whole, as a
+    // terminal signals the job in its foreground: a shell and its commands.
+    bool own_group = false;
 };
 
 class process {
@@ -41,12 +44,17 @@ public:
     // Asks the process to end (SIGTERM), and kills it if it has not
     // within the grace time.
     void stop(std::chrono::milliseconds grace = std::chrono::seconds(5));
+    // Sends SIGINT, as Ctrl+C in a terminal does.
+    void interrupt();
     bool core_dumped() const { return core_dumped_; }
     std::string error_output(); // standard error so far
     pid_t pid() const { return pid_; }
 
 private:
+    void signal(int number);
+
     pid_t pid_ = -1;
+    bool own_group_ = false;
     int out_ = -1, err_ = -1;
     std::string out_buffer_, err_buffer_;
     bool exited_ = false, core_dumped_ = false;
