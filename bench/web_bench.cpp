@@ -56,7 +56,7 @@ nlohmann::json page_run(const std::string& browser, const std::string& device,
 }
 
 // The same presses in the desktop viewer, one frame at a time.
-std::vector<std::string> desktop_rates(int presses)
+std::vector<double> desktop_rates(int presses)
 {
     process viewer(
         {.argv = {"stdbuf", "-oL", TEXTURES_EXECUTABLE}, .directory = TEXTURES_DATA_DIR});
@@ -65,29 +65,29 @@ std::vector<std::string> desktop_rates(int presses)
     std::optional<x_window> window;
     while (!(window = find_window("textures")))
         std::this_thread::sleep_for(50ms);
-    std::vector<std::string> rates;
+    std::vector<double> rates;
     for (int i = 0; i < presses; ++i) {
         send_keys(*window, "6");
         const std::optional<std::string> line = viewer.next_line(10s);
-        if (!line || !is_frame_line(*line))
+        const std::optional<double> rate = line ? frame_rate(*line) : std::nullopt;
+        if (!rate)
             throw std::runtime_error("no frame line after a key press");
-        rates.push_back(line->substr(5));
+        rates.push_back(*rate);
     }
     viewer.stop();
     return rates;
 }
 
-// A row of issue times, from rates as printed ("inf" included).
-void print_times(const std::string& where, const std::vector<std::string>& rates)
+// A row of issue times, from the rates of the frames' lines.
+void print_times(const std::string& where, const std::vector<double>& rates)
 {
     std::vector<double> times;
     int infinite = 0;
-    for (const std::string& rate : rates) {
-        const double value = std::stod(rate);
-        if (std::isinf(value))
+    for (const double rate : rates) {
+        if (std::isinf(rate))
             ++infinite; // a span under the clock's step
         else
-            times.push_back(1000 / value);
+            times.push_back(1000 / rate);
     }
     const auto [min, max] = std::minmax_element(times.begin(), times.end());
     std::printf("| %s | %zu | %d | %.3f | %.3f | %.3f | %.3f |\n", where.c_str(), rates.size(),
@@ -191,9 +191,13 @@ int main(int argc, char** argv)
     print_times("desktop viewer (Mesa llvmpipe)", desktop_rates(presses));
     for (const char* browser : {"chromium", "firefox"}) {
         const nlohmann::json run = page_run(browser, "desktop", served.url, presses);
+        // JSON has no infinity: an infinite rate comes as null.
+        std::vector<double> rates;
+        for (const nlohmann::json& rate : run["rates"])
+            rates.push_back(rate.is_null() ? INFINITY : rate.get<double>());
         print_times(std::string(browser) + " (isolated: " + (run["isolated"] ? "true" : "false") +
                         ")",
-                    run["rates"]);
+                    rates);
     }
     std::filesystem::remove_all(page);
     return 0;

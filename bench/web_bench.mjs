@@ -9,32 +9,28 @@
 // worker is in charge: "online", or the web server's process, which is
 // stopped first, so that the page comes from the worker alone.
 import { devices, launch, newest_worker } from "../tests/support/browsers.mjs";
+import { read_line, right } from "../web/program.js";
 
 const [browser_name, url, presses, device = "desktop", reload] = process.argv.slice(2);
 const browser = await launch(browser_name);
 try {
   const page = await browser.newPage();
   await page.setViewport(devices[device]);
-  // The page's clock at its first frame's line, taken from outside it:
-  // navigation starts at 0 on that clock.
-  await page.evaluateOnNewDocument(() => {
-    const log = console.log;
-    console.log = (...parts) => {
-      if (window.first_frame_at === undefined && String(parts[0]).startsWith("FPS: "))
-        window.first_frame_at = performance.now();
-      log(...parts);
-    };
-  });
+  // The page marks its first frame's line on its own clock, on which
+  // navigation starts at 0.
+  const first_frame = () => page.waitForFunction(
+    () => performance.getEntriesByName("first frame")[0]?.startTime, { timeout: 60000 });
   await page.goto(url);
-  await page.waitForFunction(() => window.first_frame_at !== undefined, { timeout: 60000 });
+  await first_frame();
   if (reload) {
     await page.evaluate(newest_worker);
     if (reload !== "online")
       process.kill(Number(reload), "SIGTERM");
     await page.reload();
-    await page.waitForFunction(() => window.first_frame_at !== undefined, { timeout: 60000 });
+    await first_frame();
   }
-  const first_frame_ms = await page.evaluate(() => window.first_frame_at);
+  const first_frame_ms = await page.evaluate(
+    () => performance.getEntriesByName("first frame")[0].startTime);
   // Until then the browser alone has worked: fetched and parsed the page.
   const parsed_ms = await page.evaluate(() =>
     performance.getEntriesByType("navigation")[0].domInteractive);
@@ -42,14 +38,15 @@ try {
   const rates = [];
   let arrived = () => {};
   page.on("console", (message) => {
-    if (message.text().startsWith("FPS: ")) {
-      rates.push(message.text().slice(5)); // as printed, "inf" included
+    const { rate } = read_line(message.text()) ?? {};
+    if (rate !== undefined) {
+      rates.push(rate); // Infinity, which JSON writes as null, for a span under the clock's step
       arrived();
     }
   });
   for (let i = 0; i < Number(presses); ++i) {
     const frame = new Promise((resolve) => { arrived = resolve; });
-    await page.keyboard.press("6");
+    await page.keyboard.press(right);
     await frame;
   }
   console.log(JSON.stringify({ browser: browser_name, device, first_frame_ms, parsed_ms, rates,

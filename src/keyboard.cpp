@@ -6,38 +6,39 @@
 
 #include <cstdio>
 
-int view_mode = 0;
+int view_mode = orbit_mode;
 
 namespace {
 
-// "8" moves with sign -1, "2" with +1.
+// The up key moves with sign -1, the down key with +1.
 void move_vertical(float sign)
 {
     switch (view_mode) {
-    case 0:
+    case orbit_mode:
         phi += sign * angle_step;
         update_eye();
         break;
-    case 1:
+    case zoom_mode:
         radius += sign * 0.5f;
         update_eye();
         break;
-    case 2:
+    case pan_mode:
         eye.z += sign;
         center.z += sign;
         break;
     }
 }
 
-// "4" moves with sign -1, "6" with +1; zoom mode has nothing for them.
+// The left key moves with sign -1, the right key with +1; zoom mode has
+// nothing for them.
 void move_horizontal(float sign)
 {
     switch (view_mode) {
-    case 0:
+    case orbit_mode:
         theta += sign * angle_step;
         update_eye_xy();
         break;
-    case 2:
+    case pan_mode:
         eye.x -= sign;
         center.x -= sign;
         break;
@@ -49,23 +50,23 @@ void move_horizontal(float sign)
 void keyboard(unsigned char key, int, int)
 {
     switch (key) {
-    case '8':
+    case key_up:
         move_vertical(-1);
         break;
-    case '2':
+    case key_down:
         move_vertical(1);
         break;
-    case '4':
+    case key_left:
         move_horizontal(-1);
         break;
-    case '6':
+    case key_right:
         move_horizontal(1);
         break;
-    case 'r':
+    case key_reset:
         reshape(window_width, window_height);
         break;
-    case 'v':
-        view_mode = (view_mode + 1) % 3;
+    case key_next_mode:
+        view_mode = (view_mode + 1) % view_mode_count;
         std::printf("view mode: %d\n", view_mode);
         return;
     default:

@@ -1,6 +1,23 @@
 #pragma once
 
-// 0 orbit, 1 zoom, 2 pan.
+// The keys the program takes: four movement keys, laid out as on a keypad,
+// whose effect depends on the view mode; the projection's reset; and the
+// next view mode. Every other key is ignored.
+constexpr unsigned char key_up = '8';
+constexpr unsigned char key_down = '2';
+constexpr unsigned char key_left = '4';
+constexpr unsigned char key_right = '6';
+constexpr unsigned char key_reset = 'r';
+constexpr unsigned char key_next_mode = 'v';
+constexpr unsigned char program_keys[] = {key_up,    key_down,  key_left,
+                                          key_right, key_reset, key_next_mode};
+
+// The view modes, in the order "v" steps through them.
+constexpr int orbit_mode = 0;
+constexpr int zoom_mode = 1;
+constexpr int pan_mode = 2;
+constexpr int view_mode_count = 3;
+
 extern int view_mode;
 
 void keyboard(unsigned char key, int x, int y);

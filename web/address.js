@@ -1,10 +1,10 @@
 // The view in the page's address, so that a reload, a discarded tab or an
-// address sent to someone comes back to it: "#view=" then the camera's nine
-// fields as the program has them (eye x, y, z, look-at point x, y, z,
-// radius, azimuth, polar angle) and the view mode, separated by commas.
+// address sent to someone comes back to it: "#view=" then the view's
+// fields as the program has them, separated by commas.
+import { camera_fields, view_field_count, view_modes } from "./program.js";
 
 const prefix = "#view=";
-const camera_fields = 9;
+const modes = Object.keys(view_modes); // "0", "1", ...
 // Longer than any view written here, by far; a longer fragment is junk.
 const longest = 400;
 const number = /^[+-]?(\d+\.?\d*|\.\d+)(e[+-]?\d+)?$/i;
@@ -22,7 +22,8 @@ function shortest(value) {
 // The fragment of a view: the camera's fields (single-precision values)
 // and the view mode.
 export function fragment_of(view) {
-  return prefix + [...view.slice(0, camera_fields).map(shortest), view[camera_fields]].join(",");
+  const camera = view.slice(0, camera_fields.length);
+  return prefix + [...camera.map(shortest), view[camera_fields.length]].join(",");
 }
 
 // What an address's fragment holds, which anyone may have typed or sent:
@@ -35,10 +36,10 @@ export function view_of(fragment) {
   if (fragment.length > longest)
     return { refused: `it is ${fragment.length} characters long` };
   const parts = fragment.slice(prefix.length).split(",");
-  if (parts.length !== camera_fields + 1)
-    return { refused: `it has ${parts.length} fields, not ${camera_fields + 1}` };
+  if (parts.length !== view_field_count)
+    return { refused: `it has ${parts.length} fields, not ${view_field_count}` };
   const view = [];
-  for (const [i, part] of parts.slice(0, camera_fields).entries()) {
+  for (const [i, part] of parts.slice(0, camera_fields.length).entries()) {
     if (!number.test(part))
       return { refused: `field ${i + 1} is no number` };
     const value = Number(part);
@@ -47,9 +48,9 @@ export function view_of(fragment) {
       return { refused: `field ${i + 1} is out of single-precision range` };
     view.push(single);
   }
-  const mode = parts[camera_fields];
-  if (!["0", "1", "2"].includes(mode))
-    return { refused: "its view mode is not 0, 1 or 2" };
+  const mode = parts[camera_fields.length];
+  if (!modes.includes(mode))
+    return { refused: `its view mode is none of ${modes.join(", ")}` };
   return { view: [...view, Number(mode)] };
 }
 

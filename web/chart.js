@@ -1,12 +1,9 @@
 // The chart of the issue times of the latest frames, one a column, with its
 // caption.
 
-// A frame's issue time in ms from the rate its line gives; "inf" is a span
-// too short for the clock, counted as 0.
-export function issue_time(rate) {
-  const hertz = Number(rate);
-  return Number.isFinite(hertz) ? 1000 / hertz : 0;
-}
+// A frame's issue time in ms from the rate its line gives; an infinite rate
+// is a span too short for the clock, counted as 0.
+export const issue_time = (rate) => (Number.isFinite(rate) ? 1000 / rate : 0);
 
 // The median (of an even count, the mean of the two middle ones), the
 // nearest-rank 99th percentile and the slowest of the times.

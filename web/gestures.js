@@ -4,7 +4,7 @@
 // current one: zoom for the wheel and a pinch, pan for a right-button or
 // Shift drag and two fingers moving together.
 
-const zoom = 1, pan = 2; // the program's view modes
+import { down, left, pan, right, up, zoom } from "./program.js";
 
 // The keys for one axis's travel, one for every `step` px counted from
 // where the gesture began less what has been sent, and what has been sent
@@ -26,20 +26,20 @@ export function wheel_pixels(delta_y, delta_mode) {
   return delta_y * ([1, 100 / 3, 100][delta_mode] ?? 1);
 }
 
-// The steps of a wheel: scrolling up comes closer ("8"), down goes further
-// ("2"); what is left over carries to the next event.
+// The steps of a wheel: scrolling up comes closer (up), down goes further
+// (down); what is left over carries to the next event.
 export function make_wheel() {
   let travel = 0, sent = 0;
   return (delta_y, delta_mode) => {
     travel += wheel_pixels(delta_y, delta_mode);
-    const moved = travel_keys(travel, sent, "2", "8", 20);
+    const moved = travel_keys(travel, sent, down, up, 20);
     sent = moved.sent;
     return moved.keys.map((key) => ({ key, mode: zoom }));
   };
 }
 
 // Two fingers, each {id, x, y}: every 10 px change of the distance between
-// them zooms ("8" apart, "2" together), and every 10 px of their midpoint's
+// them zooms (up apart, down together), and every 10 px of their midpoint's
 // travel pans, as a drag does. Their moves may arrive a finger at a time,
 // so they count once both fingers have moved, or once one moves again
 // while the other stays: fingers that keep their distance make no zoom
@@ -53,7 +53,7 @@ export function make_pinch(a, b) {
   const start = span();
   const sent = { distance: 0, x: 0, y: 0 };
   const moved = new Set();
-  const axes = [["distance", "8", "2", zoom], ["x", "6", "4", pan], ["y", "2", "8", pan]];
+  const axes = [["distance", up, down, zoom], ["x", right, left, pan], ["y", down, up, pan]];
   function count() {
     moved.clear();
     const now = span();
@@ -125,11 +125,11 @@ export function watch_gestures(screen, press, focus) {
     if (pinch?.fingers().includes(id)) {
       send(pinch.move(id, x, y));
     } else if (drag?.id === id) {
-      const across = travel_keys(x - drag.x, drag.sent_x, "6", "4");
-      const down = travel_keys(y - drag.y, drag.sent_y, "2", "8");
+      const across = travel_keys(x - drag.x, drag.sent_x, right, left);
+      const along = travel_keys(y - drag.y, drag.sent_y, down, up);
       drag.sent_x = across.sent;
-      drag.sent_y = down.sent;
-      send([...across.keys, ...down.keys].map((key) => ({ key, mode: drag.mode })));
+      drag.sent_y = along.sent;
+      send([...across.keys, ...along.keys].map((key) => ({ key, mode: drag.mode })));
     }
   });
   // A finger that lifts from two ends the pinch; the other one drags on

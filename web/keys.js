@@ -1,5 +1,6 @@
 // The page's own presses, from its buttons and gestures, and the buttons
 // themselves.
+import { keys, movement_keys, next_mode, view_modes } from "./program.js";
 
 // Presses reach the program one an animation frame, in order: each then
 // draws its own frame, after which the next goes. Until a run's first frame
@@ -14,7 +15,7 @@ let pumping = false;
 // A key, in the view mode `mode` (a gesture's own) or, where it is null,
 // in the current one.
 export function press(key, mode = null) {
-  if (key.length !== 1 || !"2468rv".includes(key) || dropping || queue.length >= queue_bound)
+  if (key.length !== 1 || !keys.includes(key) || dropping || queue.length >= queue_bound)
     return;
   queue.push({ key, mode });
   pump();
@@ -33,12 +34,14 @@ function pump() {
 }
 
 // Typed keys reach the program through GLUT's own listeners, which come
-// after this one: while there is no view, they stop here.
-for (const type of ["keydown", "keyup", "keypress"])
-  window.addEventListener(type, (event) => {
-    if (dropping)
-      event.stopImmediatePropagation();
-  }, true);
+// after these: while there is no view, they stop here.
+export function watch_typed_keys() {
+  for (const type of ["keydown", "keyup", "keypress"])
+    window.addEventListener(type, (event) => {
+      if (dropping)
+        event.stopImmediatePropagation();
+    }, true);
+}
 
 // No program takes presses now: they wait for the next one's first frame,
 // or with `drop` are dropped until then.
@@ -56,26 +59,19 @@ export function send_presses(to) {
   pump();
 }
 
-// What each key does in each view mode, for the buttons' names.
-const modes = ["orbit", "zoom", "pan"];
-const actions = {
-  8: ["up over the look-at point", "closer", "down"],
-  2: ["down towards the horizon", "further", "up"],
-  4: ["round clockwise", "nothing in zoom mode", "+x"],
-  6: ["round anticlockwise", "nothing in zoom mode", "\u2212x"],
-};
-
 let buttons = [], headings = [];
+let actions = new Map(); // what each key does in each view mode, from the legend
 let hold = null;
 let give_focus = () => {};
 
-// Names the buttons, and marks the table's column, for the view mode.
+// Names the buttons for the view mode, and marks its column in the legend.
 export function name_buttons(mode) {
   for (const button of buttons) {
     const key = button.textContent;
-    const action = key === "v" ? `next view mode, ${modes[(mode + 1) % 3]}`
-                 : key === "r" ? "reset the projection" : actions[key][mode];
-    button.setAttribute("aria-label", `${key}: ${action}`);
+    const each = actions.get(key); // one a view mode, or one for all
+    const action = each[each.length > 1 ? mode : 0];
+    button.setAttribute("aria-label", key === next_mode
+      ? `${key}: ${action}, ${view_modes[(mode + 1) % view_modes.length]}` : `${key}: ${action}`);
   }
   headings.forEach((heading, i) => heading.classList.toggle("current", i === mode));
 }
@@ -99,9 +95,15 @@ function repeat(key, delay) {
   }, delay);
 }
 
-export function watch_buttons(all, mode_headings, focus) {
+// Follows the buttons `all`, each named for what it does as the table
+// `legend` says: a row a key, its text in the first cell, then what it
+// does in each view mode, or in all of them.
+export function watch_buttons(all, legend, focus) {
   buttons = all;
-  headings = mode_headings;
+  const [heading, ...rows] = [...legend.rows].map((row) => [...row.cells]);
+  headings = heading.slice(1);
+  actions = new Map(rows.map(([key, ...cells]) => [key.textContent,
+                                                   cells.map((cell) => cell.textContent)]));
   give_focus = focus;
   name_buttons(0);
   for (const button of buttons) {
@@ -117,7 +119,7 @@ export function watch_buttons(all, mode_headings, focus) {
       hold = { button, timer: null };
       button.classList.add("held");
       press(key);
-      if ("2468".includes(key))
+      if (movement_keys.includes(key))
         repeat(key, 400);
     });
     for (const type of ["pointerup", "pointercancel", "pointerleave"])

@@ -3,7 +3,7 @@
 // own kept for the tab, and its service worker.
 import { address_of, view_of } from "./address.js";
 import { end_gestures, watch_gestures } from "./gestures.js";
-import { end_hold, press, watch_buttons } from "./keys.js";
+import { end_hold, press, watch_buttons, watch_typed_keys } from "./keys.js";
 import { forget_picture, keep_picture, kept_picture } from "./kept.js";
 import { show } from "./panel.js";
 import { picture_of, Refusal } from "./picture.js";
@@ -11,8 +11,8 @@ import { focus_view, show_view, start, view_now } from "./runs.js";
 import { watch_fullscreen } from "./screen.js";
 
 const element = (id) => document.getElementById(id);
-watch_buttons([...document.querySelectorAll("#keys button")],
-              [...document.querySelectorAll("#legend th")].slice(1), focus_view);
+watch_typed_keys();
+watch_buttons([...document.querySelectorAll("#keys button")], element("legend"), focus_view);
 watch_gestures(element("screen"), press, focus_view);
 watch_fullscreen(element("viewer"), element("full"), element("leave"), focus_view);
 window.addEventListener("blur", () => {

@@ -12,8 +12,8 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -175,36 +175,41 @@ EMSCRIPTEN_KEEPALIVE void redraw()
     glutPostRedisplay();
 }
 
+namespace {
+
+bool is_view_mode(double mode)
+{
+    return mode >= 0 && mode < view_mode_count && mode == std::floor(mode);
+}
+
+}
+
 // The page's own presses (its buttons and gestures) reach the program here,
-// each as GLUT hands over a typed key; none but the program's six keys
-// pass. A movement key acts in the view mode `mode` (0, 1 or 2: a gesture's
-// own, the current one left as it was) or, for any other, in the current
-// one.
+// each as GLUT hands over a typed key; none but the program's keys pass. A
+// movement key acts in the view mode `mode` (a gesture's own, the current
+// one left as it was) or, where that is no view mode, in the current one.
 EMSCRIPTEN_KEEPALIVE void press_key(int key, int mode)
 {
-    if (key == 0 || std::strchr("2468rv", key) == nullptr)
+    if (std::find(std::begin(program_keys), std::end(program_keys), key) == std::end(program_keys))
         return;
     const int current = view_mode;
-    if (key != 'v' && mode >= 0 && mode <= 2)
+    const bool movement = key != key_reset && key != key_next_mode;
+    if (movement && is_view_mode(mode))
         view_mode = mode;
     keyboard(static_cast<unsigned char>(key), 0, 0);
-    if (key != 'v')
+    if (movement)
         view_mode = current;
 }
 
 namespace {
 
-// The view, as the page carries it over to a fresh run when the WebGL
-// context is lost: the camera's fields, then the view mode.
+// The view, as the page carries it in its address and over to a fresh run
+// when the WebGL context is lost: the camera's fields, then the view mode,
+// in the order of web/program.js.
 float* const camera_fields[] = {&eye.x,    &eye.y,  &eye.z, &center.x, &center.y,
                                 &center.z, &radius, &theta, &phi};
 constexpr int view_fields = std::size(camera_fields) + 1;
 
-}
-
-EMSCRIPTEN_KEEPALIVE int view_field_count()
-{
-    return view_fields;
 }
 
 EMSCRIPTEN_KEEPALIVE double view_field(int i)
@@ -219,7 +224,7 @@ EMSCRIPTEN_KEEPALIVE void set_view_field(int i, double value)
 {
     if (i >= 0 && i < view_fields - 1)
         *camera_fields[i] = static_cast<float>(value);
-    else if (i == view_fields - 1 && (value == 0 || value == 1 || value == 2))
+    else if (i == view_fields - 1 && is_view_mode(value))
         view_mode = static_cast<int>(value);
 }
 

@@ -7,6 +7,7 @@ import { make_chart } from "./chart.js";
 import { end_gestures } from "./gestures.js";
 import { end_hold, hold_presses, name_buttons, send_presses } from "./keys.js";
 import { say_problem, show } from "./panel.js";
+import { read_line, view_field_count } from "./program.js";
 import { fit, fits, watch_size } from "./screen.js";
 
 const screen = document.getElementById("screen");
@@ -22,7 +23,7 @@ export const focus_view = () => document.getElementById("canvas")?.focus({ preve
 // The view of a run, its camera's fields and view mode as the program
 // gives them; before its first frame, the one it is to start from.
 const view_of_run = (module) => (module.drawn
-  ? Array.from({ length: module._view_field_count() }, (_, i) => module._view_field(i))
+  ? Array.from({ length: view_field_count }, (_, i) => module._view_field(i))
   : module.view);
 
 // The view now on screen, or null where there is none.
@@ -71,14 +72,17 @@ function show_uploads(count) {
 // A line of the run's standard output.
 function output(module, line) {
   show(line, "output");
-  const mode_line = /^view mode: ([012])$/.exec(line);
-  if (mode_line) {
-    name_buttons(Number(mode_line[1]));
+  const { mode, rate } = read_line(line) ?? {};
+  if (mode !== undefined) {
+    name_buttons(mode);
     follow();
-  } else if (line.startsWith("FPS: ")) {
-    note_time(line.slice(5));
+  } else if (rate !== undefined) {
+    note_time(rate);
     if (!module.drawn) {
       module.drawn = true;
+      // On the page's clock, for whoever measures its start (a profiler,
+      // the benchmark).
+      performance.mark("first frame");
       loading.hidden = true;
       send_presses(({ key, mode }) => module._press_key(key.charCodeAt(0), mode ?? -1));
     }

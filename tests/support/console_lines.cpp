@@ -1,30 +1,24 @@
 #include "console_lines.h"
 
-#include <algorithm>
-#include <cctype>
+#include "keyboard.h"
 
-namespace {
+#include <cmath>
+#include <regex>
 
-bool digits(const std::string& text)
+std::optional<double> frame_rate(const std::string& line)
 {
-    return !text.empty() && std::all_of(text.begin(), text.end(),
-                                        [](unsigned char c) { return std::isdigit(c) != 0; });
+    static const std::regex frame("FPS: (inf|[0-9]+\\.[0-9]{6})");
+    std::smatch rate;
+    if (!std::regex_match(line, rate, frame))
+        return std::nullopt;
+    return rate[1] == "inf" ? INFINITY : std::stod(rate[1]);
 }
 
-}
-
-bool is_frame_line(const std::string& line)
+std::optional<int> view_mode_of(const std::string& line)
 {
-    const std::string prefix = "FPS: ";
-    if (line.rfind(prefix, 0) != 0)
-        return false;
-    const std::string rate = line.substr(prefix.size());
-    const std::size_t point = rate.find('.');
-    return rate == "inf" || (point != std::string::npos && digits(rate.substr(0, point)) &&
-                             rate.size() == point + 7 && digits(rate.substr(point + 1)));
-}
-
-bool is_view_mode_line(const std::string& line)
-{
-    return line == "view mode: 0" || line == "view mode: 1" || line == "view mode: 2";
+    static const std::regex view_mode("view mode: ([0-9])");
+    std::smatch mode;
+    if (!std::regex_match(line, mode, view_mode) || std::stoi(mode[1]) >= view_mode_count)
+        return std::nullopt;
+    return std::stoi(mode[1]);
 }

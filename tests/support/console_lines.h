@@ -1,8 +1,19 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
-// Whether a line is a well-formed frame-rate line ("FPS: " and the rate as
-// "%f" prints it, or "inf"), or view-mode line.
-bool is_frame_line(const std::string& line);
-bool is_view_mode_line(const std::string& line);
+// The viewer's two console lines, read: the rate of a well-formed frame
+// line ("FPS: " and the rate as "%f" prints it, or "inf"), and the mode of
+// a well-formed view-mode line; nothing for any other line.
+std::optional<double> frame_rate(const std::string& line);
+std::optional<int> view_mode_of(const std::string& line);
+
+inline bool is_frame_line(const std::string& line)
+{
+    return frame_rate(line).has_value();
+}
+inline bool is_view_mode_line(const std::string& line)
+{
+    return view_mode_of(line).has_value();
+}

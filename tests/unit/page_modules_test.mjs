@@ -1,15 +1,25 @@
 // The page's modules that need no browser, under Node's own test runner:
-// the view in the address, the picture kept for the tab, the chart's
-// statistics, the steps of a drag, a wheel and two fingers, the check for a
-// cut-off PNG or JPEG, and a decoded image turned into the program's
-// picture.
+// the program's lines, the view in the address, the queue of the page's
+// presses, the picture kept for the tab, the chart's statistics, the steps
+// of a drag, a wheel and two fingers, the check for a cut-off PNG or JPEG,
+// and a decoded image turned into the program's picture.
 import assert from "node:assert/strict";
 import { test } from "node:test";
 import { fragment_of, view_of } from "../../web/address.js";
 import { keep_picture, kept_picture } from "../../web/kept.js";
 import { caption_of, issue_time, statistics } from "../../web/chart.js";
 import { make_pinch, make_wheel, travel_keys } from "../../web/gestures.js";
+import { hold_presses, press, send_presses } from "../../web/keys.js";
 import { cut_off, raw_of } from "../../web/picture.js";
+import { read_line, zoom } from "../../web/program.js";
+
+test("the program's two lines read as it prints them, and no other line does", () => {
+  assert.deepEqual(read_line("FPS: 1253.132812"), { rate: 1253.132812 });
+  assert.deepEqual(read_line("FPS: inf"), { rate: Infinity });
+  assert.deepEqual(read_line("view mode: 2"), { mode: 2 });
+  for (const other of ["FPS: 12.5", "FPS: -inf", "FPS: nan", "view mode: 3", "view mode: 1 ", ""])
+    assert.equal(read_line(other), null, other);
+});
 
 test("the address holds the view short, reads it back exactly, and refuses what is none", () => {
   const f = Math.fround;
@@ -29,12 +39,38 @@ test("the address holds the view short, reads it back exactly, and refuses what 
   for (const junk of ["Infinity", "-inf", "NaN", "0x10", " 1", "1,5", "", "1e", "."])
     assert.match(refused(view([junk, ...nine.slice(1), 0])) ?? "", /no number|fields/, junk);
   for (const mode of ["3", "-1", "1.0", "", "01"])
-    assert.equal(refused(view([...nine, mode])), "its view mode is not 0, 1 or 2", mode);
+    assert.equal(refused(view([...nine, mode])), "its view mode is none of 0, 1, 2", mode);
   assert.equal(refused(view(nine)), "it has 9 fields, not 10");
   assert.equal(refused(view([...nine, 0, 0])), "it has 11 fields, not 10");
   assert.equal(refused(`#view=${"9,".repeat(3000)}`), "it is 6006 characters long");
   for (const other of ["", "#top", "#view", `#${"x".repeat(5000)}`])
     assert.deepEqual(view_of(other), {}, other);
+});
+
+test("the page's presses reach the program one a frame, in order, and a fling is cut short", () => {
+  const frames = [];
+  globalThis.requestAnimationFrame = (callback) => frames.push(callback);
+  const frame = () => frames.splice(0).forEach((callback) => callback());
+  const sent = [];
+  for (const key of ["8", "x", "R", "22"])
+    press(key);
+  press("6", zoom);
+  frame();
+  send_presses(({ key, mode }) => sent.push(`${key}${mode ?? ""}`));
+  frame();
+  assert.deepEqual(sent, ["8"], "waiting for the first frame, then one a frame");
+  frame();
+  assert.deepEqual(sent, ["8", "61"]);
+  for (let i = 0; i < 40; ++i)
+    press("4");
+  while (frames.length)
+    frame();
+  assert.equal(sent.length, 2 + 32);
+  hold_presses(true);
+  press("2");
+  send_presses((step) => sent.push(step));
+  frame();
+  assert.equal(sent.length, 2 + 32, "a press while there is no view is dropped");
 });
 
 test("a picture kept for the tab comes back byte for byte, or not at all", () => {
@@ -58,8 +94,8 @@ test("a picture kept for the tab comes back byte for byte, or not at all", () =>
 });
 
 test("the chart's times and caption", () => {
-  assert.equal(issue_time("inf"), 0);
-  assert.equal(issue_time("500.000000"), 2);
+  assert.equal(issue_time(Infinity), 0);
+  assert.equal(issue_time(500), 2);
   assert.deepEqual(statistics([4, 1, 3, 2]), { median: 2.5, p99: 4, slowest: 4 });
   // Nearest rank: the 198th of 200.
   const times = Array.from({ length: 200 }, (_, i) => 200 - i);

@@ -85,6 +85,7 @@
 import fs from "node:fs";
 import path from "node:path";
 import { parseArgs } from "node:util";
+import { keys, next_mode, read_line } from "../../../web/program.js";
 import { devices, launch, newest_worker } from "../../support/browsers.mjs";
 
 const { values: options, positionals: steps } = parseArgs({
@@ -121,19 +122,17 @@ const program_lines = () => result.messages.filter((m) => m.type === "log").leng
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 // The points of a step, "X,Y;X,Y;...", as lists of numbers.
 const points = (list) => (list ? list.split(";").map((point) => point.split(",").map(Number)) : []);
-// What a key makes the program print: a frame's line, a mode line or none.
-const line_of = (key) => ("2468r".includes(key) ? "FPS: " : key === "v" ? "view mode: " : null);
-
-// Waits for a line of the program's that starts so, from message number
-// `from` on.
-function wait_for(start, from, what) {
+// Waits for a line of the program's of the kind ("rate" for a frame's
+// line, "mode" for a view mode's), from message number `from` on.
+function wait_for(kind, from, what) {
   return wait_until(() => result.messages.slice(from).some(
-    (m) => m.type === "log" && m.text.startsWith(start)), what);
+    (m) => m.type === "log" && read_line(m.text)?.[kind] !== undefined), what);
 }
-// Waits for the line the key makes.
+// Waits for the line the key makes: a view mode's, a frame's, or none for
+// a key the program ignores.
 function wait_for_line(key, from) {
-  const start = line_of(key);
-  return start === null ? Promise.resolve() : wait_for(start, from, `the line after ${key}`);
+  return !keys.includes(key) ? Promise.resolve()
+    : wait_for(key === next_mode ? "mode" : "rate", from, `the line after ${key}`);
 }
 
 const browser = await launch(options.browser);
@@ -186,7 +185,7 @@ try {
     const argument = parts.join(":");
     const from = result.messages.length;
     if (verb === "frame") {
-      await wait_for("FPS: ", 0, "the first frame");
+      await wait_for("rate", 0, "the first frame");
     } else if (verb === "error") {
       await wait_until(() => result.messages.some((m) => m.type === "error"), "standard error");
       // Whatever else would come has had its chance.
@@ -329,7 +328,7 @@ try {
       const said = () => result.messages.slice(from).find((m) => m.type === "info");
       await wait_until(() => said(), `the page's line on ${argument}`);
       if (said().text.startsWith("page: now showing "))
-        await wait_for("FPS: ", result.messages.indexOf(said()), "the new run's first frame");
+        await wait_for("rate", result.messages.indexOf(said()), "the new run's first frame");
     } else if (verb === "address") {
       result.addresses.push(await page.evaluate(() => location.href));
     } else if (verb === "away") {
@@ -342,7 +341,7 @@ try {
       result.restored.push(await page.evaluate(() => window.restored));
       muted = false;
       if (!result.restored.at(-1))
-        await wait_for("FPS: ", from, "the first frame after coming back");
+        await wait_for("rate", from, "the first frame after coming back");
     } else if (verb === "worker") {
       result.caches.push(await page.evaluate(newest_worker));
     } else if (verb === "installable") {
@@ -357,7 +356,7 @@ try {
       await sleep(300);
     } else if (verb === "reload") {
       await page.reload();
-      await wait_for("FPS: ", from, "the reloaded page's first frame");
+      await wait_for("rate", from, "the reloaded page's first frame");
     } else if (verb === "lose") {
       const blocked = argument === "blocked";
       await page.evaluate((blocked) => {
@@ -377,13 +376,13 @@ try {
         (m) => m.type === "info" && m.text.startsWith("page: the WebGL context was lost")),
         "the page's line on the lost context");
       if (!blocked)
-        await wait_for("FPS: ", from, "the frame after the lost context");
+        await wait_for("rate", from, "the frame after the lost context");
     } else if (verb === "restore") {
       await page.evaluate(() => {
         window.unblock?.();
         window.lost.restoreContext();
       });
-      await wait_for("FPS: ", from, "the frame after the context came back");
+      await wait_for("rate", from, "the frame after the context came back");
     } else {
       throw new Error(`unknown step ${step}`);
     }

@@ -124,10 +124,8 @@ std::string caption_for(const std::vector<std::string>& lines)
 {
     std::vector<double> times;
     for (const std::string& line : lines)
-        if (line.rfind("FPS: ", 0) == 0) {
-            const double rate = std::strtod(line.c_str() + 5, nullptr);
-            times.push_back(std::isfinite(rate) ? 1000 / rate : 0);
-        }
+        if (const std::optional<double> rate = frame_rate(line))
+            times.push_back(std::isfinite(*rate) ? 1000 / *rate : 0);
     char caption[100];
     std::snprintf(caption, sizeof caption,
                   "issue time: median %.2f ms, p99 %.2f ms over %zu frames", median(times),
