@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Tries the README's ImageMagick command for turning a picture into the
+# Tries the manual's ImageMagick command for turning a picture into the
 # viewer's format: the bytes must come out bottom row first.
 set -euo pipefail
-readme=$1
+manual=$1
 picture=$2
-command=$(grep -E '^convert my-picture\.png .* rgb:armor\.raw$' "$readme")
-[ -n "$command" ] || { echo "no conversion command in $readme"; exit 1; }
+command=$(grep -E '^convert my-picture\.png .* rgb:armor\.raw$' "$manual")
+[ -n "$command" ] || { echo "no conversion command in $manual"; exit 1; }
 convert_command=${command/#convert//usr/bin/convert}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
