@@ -2,7 +2,8 @@
 // start-up time to its first frame beside that of a bare GLUT window doing
 // the same uploads, then a few hundred frames made by key presses, with the
 // statistics of their "FPS:" lines and the rate of frames actually drawn.
-// A histogram of the per-frame issue times goes to a PNG (gnuplot).
+// A histogram of the per-frame issue times goes to a PNG (gnuplot), and the
+// figures to summary.json beside it, for scripts/bench.sh's tables.
 //
 //   frame_report [key presses, default 300]
 
@@ -10,6 +11,8 @@
 #include "process.h"
 #include "statistics.h"
 #include "x_display.h"
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -51,12 +54,19 @@ double startup(const std::string& program)
     return taken;
 }
 
-void print_statistics(const char* what, std::vector<double> values)
+// Prints the statistics of the values, and gives them.
+nlohmann::json statistics(const char* what, std::vector<double> values)
 {
     const auto [min, max] = std::minmax_element(values.begin(), values.end());
+    const nlohmann::json figures{{"min", *min},
+                                 {"p1", nearest_rank(values, 0.01)},
+                                 {"median", median(values)},
+                                 {"p99", nearest_rank(values, 0.99)},
+                                 {"max", *max}};
     std::printf("%-16s count %zu  min %.4f  p1 %.4f  median %.4f  p99 %.4f  max %.4f\n", what,
                 values.size(), *min, nearest_rank(values, 0.01), median(values),
                 nearest_rank(values, 0.99), *max);
+    return figures;
 }
 
 }
@@ -91,10 +101,11 @@ int main(int argc, char** argv)
     int frames = 0;
     while (const std::optional<std::string> line = viewer.next_line(2s)) {
         last = seconds_since(keys_at);
-        if (!is_frame_line(*line))
+        const std::optional<double> rate_of_line = frame_rate(*line);
+        if (!rate_of_line)
             continue;
         ++frames;
-        const double rate = std::stod(line->substr(5));
+        const double rate = *rate_of_line;
         if (!std::isinf(rate)) {
             rates.push_back(rate);
             issue_ms.push_back(1000 / rate);
@@ -105,8 +116,15 @@ int main(int argc, char** argv)
 
     std::printf("frame-rate report: USE_PACKED_TEXTURES=%d, %d key presses\n", USE_PACKED_TEXTURES,
                 presses);
-    print_statistics("issue time (ms)", issue_ms);
-    print_statistics("rate (FPS line)", rates);
+    const nlohmann::json summary{
+        {"presses", presses},
+        {"issue_ms", statistics("issue time (ms)", issue_ms)},
+        {"rate", statistics("rate (FPS line)", rates)},
+        {"frames", frames},
+        {"frames_per_second", frames / last},
+        {"startup_s", median(viewer_startups)},
+        {"bare_startup_s", median(bare_startups)}};
+    std::ofstream(report / "summary.json") << summary.dump(2) << "\n";
     std::printf("frames drawn: %d, %.1f per second of wall clock\n", frames, frames / last);
     std::printf("start-up to first frame: %.3f s (bare GLUT window with the same 72 uploads: "
                 "%.3f s, ratio %.2f)\n",

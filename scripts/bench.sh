@@ -1,27 +1,37 @@
 #!/usr/bin/env bash
 # Runs the benchmark suite and the frame-rate report (on the display, or on
-# a virtual X server where there is none) for both variants.
+# a virtual X server where there is none) for both variants, and writes
+# their tables into docs/benchmarks.md.
 #   scripts/bench.sh [repetitions, default 10] [key presses, default 300]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
-need_packages $build_packages $virtual_x_packages $test_packages gnuplot-nox
+need_packages $build_packages $virtual_x_packages $test_packages gnuplot-nox python3
 for preset in default packed; do
     folder=build$([ "$preset" = packed ] && echo -packed || true)
-    cmake --preset "$preset" >/dev/null
+    cmake --preset "$preset" -DTEXTURES_BENCHMARKS=ON >/dev/null
     cmake --build --preset "$preset" >/dev/null
     echo "== benchmarks: $preset"
+    rm -rf "$folder/bench/results"
+    mkdir -p "$folder/bench/results"
     # Interleaved repetitions, so that a busy moment of the machine spreads
     # over all benchmarks rather than landing on one. The viewer's frames
     # and their bare loop run in a process of their own: once a single long
     # glBegin/glEnd pair has been drawn, or one more texture uploaded,
     # llvmpipe issues the same 72 quads several times faster, and the
     # viewer does neither.
-    for set in 'draw_grid|bare_loop' 'one_texture' 'load|reads|upload|pack|copy'; do
-        "$folder/bench/frame_bench" --benchmark_filter="$set" --benchmark_repetitions="${1:-10}" \
+    run=0
+    for filter in 'draw_grid|bare_loop' 'one_texture' 'load|reads|upload|pack|copy'; do
+        "$folder/bench/frame_bench" --benchmark_filter="$filter" --benchmark_repetitions="${1:-10}" \
             --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
-            --benchmark_min_time=0.2 | grep -E '_median|_cv|variant'
+            --benchmark_min_time=0.2 --benchmark_out="$folder/bench/results/$((run += 1)).json" \
+            --benchmark_out_format=json | grep -E '_median|_cv'
     done
     on_display "$folder/bench/frame_report" "${2:-300}"
 done
+{
+    echo "Measured $(measured_on), by \`scripts/bench.sh\`, RelWithDebInfo builds:"
+    python3 bench/tables.py build build-packed
+} | write_figures docs/benchmarks.md desktop
+echo "wrote the tables into docs/benchmarks.md"

@@ -1,0 +1,89 @@
+#!/usr/bin/env python3
+"""Prints the desktop viewer's benchmark tables in Markdown, from what
+scripts/bench.sh leaves in each variant's build folder: frame_bench's
+results (bench/results/*.json) and frame_report's summary
+(bench/frame-report/summary.json).
+
+Usage: tables.py FOLDER...   one build folder a variant, the 8-bit first
+"""
+import glob
+import json
+import sys
+
+# frame_bench's benchmarks, and what each is beside, where anything.
+ROWS = [
+    ("draw_grid_issue", "`draw_grid`, issue only (what the `FPS:` line measures)", "bare_loop_issue"),
+    ("bare_loop_issue", "bare loop: the same 72 binds and 72 quads, from an array", None),
+    ("one_texture_one_begin_issue", "one texture bound once, 72 quads in one `glBegin`/`glEnd`",
+     "bare_loop_issue"),
+    ("one_texture_vertex_array_issue", "one texture bound once, one `glDrawArrays`", "bare_loop_issue"),
+    ("draw_grid_finished", "`draw_grid` then `glFinish`", "bare_loop_finished"),
+    ("bare_loop_finished", "bare loop then `glFinish`", None),
+    ("one_texture_vertex_array_finished", "one `glDrawArrays` then `glFinish`", "bare_loop_finished"),
+    ("load_textures_whole", "`load_textures`", None),
+    ("reads_72", "of which the 72 reads of the file", None),
+    ("uploads_72", "of which the 72 uploads", "one_upload"),
+    ("one_upload", "one upload of the same 196,608 bytes", None),
+    ("pack", "`pack_rgb4` of 196,608 bytes", "copy"),
+    ("copy", "`memcpy` of the same bytes", None),
+]
+
+
+def duration(seconds):
+    for unit, scale in (("s", 1), ("ms", 1e-3), ("µs", 1e-6)):
+        if seconds >= scale:
+            return f"{seconds / scale:.3g} {unit}"
+    return f"{seconds / 1e-9:.3g} ns"
+
+
+def medians(folder):
+    """Each benchmark's median in seconds, and the context of the runs."""
+    found, context = {}, {}
+    for path in sorted(glob.glob(f"{folder}/bench/results/*.json")):
+        with open(path) as file:
+            run = json.load(file)
+        context = run["context"]
+        scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1}
+        for result in run["benchmarks"]:
+            if result.get("aggregate_name") == "median":
+                found[result["run_name"]] = result["real_time"] * scale[result["time_unit"]]
+                context["repetitions"] = result["repetitions"]
+    return found, context
+
+
+def main():
+    folders = sys.argv[1:]
+    runs = [medians(folder) for folder in folders]
+    reports = []
+    for folder in folders:
+        with open(f"{folder}/bench/frame-report/summary.json") as file:
+            reports.append(json.load(file))
+    variants = [context["variant"] for _, context in runs]
+    head = "| What | " + " | ".join(variants) + " | ratio to what it is beside |"
+    rule = "|---" * (len(variants) + 2) + "|"
+    print(f"{runs[0][1]['renderer']}; medians of {runs[0][1]['repetitions']} repetitions.\n")
+    print("### In a headless context\n")
+    print(head)
+    print(rule)
+    for name, what, beside in ROWS:
+        times = [duration(found[name]) for found, _ in runs]
+        ratios = [f"{found[name] / found[beside]:.2f}" for found, _ in runs] if beside else []
+        print(f"| {what} | " + " | ".join(times) + " | " + " / ".join(ratios) + " |")
+    print("\n### The real viewer on the display\n")
+    print("| What | " + " | ".join(variants) + " |")
+    print("|---" * (len(variants) + 1) + "|")
+    for what, figure in [
+        (f"issue time of {reports[0]['presses']} key presses: median (ms)",
+         lambda r: f"{r['issue_ms']['median']:.3f}"),
+        ("issue time: p1 / p99 (ms)", lambda r: f"{r['issue_ms']['p1']:.3f} / {r['issue_ms']['p99']:.3f}"),
+        ("frames drawn a second of wall clock", lambda r: f"{r['frames_per_second']:.0f}"),
+        ("start-up to the first frame (ms)", lambda r: f"{r['startup_s'] * 1000:.0f}"),
+        ("the same for a bare window making the same uploads (ms)",
+         lambda r: f"{r['bare_startup_s'] * 1000:.0f}"),
+        ("ratio of the two", lambda r: f"{r['startup_s'] / r['bare_startup_s']:.2f}"),
+    ]:
+        print(f"| {what} | " + " | ".join(figure(report) for report in reports) + " |")
+
+
+if __name__ == "__main__":
+    main()
