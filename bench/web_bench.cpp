@@ -1,5 +1,5 @@
 // The web build beside the desktop viewer, side by side in one run: the
-// page's size by file; the time from navigation to its first frame in
+// page's size by kind of file; the time from navigation to its first frame in
 // headless Chromium on a desktop-sized and a phone-sized screen and in
 // Firefox ESR, each beside a bare page's on the same screen
 // (bare_page.html, its lower bound), and on the desktop beside a second
@@ -25,14 +25,11 @@
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
-
-#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -94,29 +91,29 @@ void print_times(const std::string& where, const std::vector<double>& rates)
                 infinite, *min, median(times), nearest_rank(times, 0.99), *max);
 }
 
-}
-
-int main(int argc, char** argv)
+// The whole run, with `presses` key presses and `loads` page loads.
+void run(int presses, int loads)
 {
-    const int presses = argc > 1 ? std::stoi(argv[1]) : 300;
-    const int loads = argc > 2 ? std::stoi(argv[2]) : 9;
-    // The page as built, with the bare page beside it, served alike.
-    const std::filesystem::path page =
-        std::filesystem::temp_directory_path() / ("web_bench." + std::to_string(getpid()));
+    // The page as built, with the bare page beside it, served alike; kept
+    // in the build folder until the next run, should this one fail.
+    const std::filesystem::path page = TEXTURES_BENCH_PAGE;
+    std::filesystem::remove_all(page);
     std::filesystem::copy(TEXTURES_WEB_PAGE, page, std::filesystem::copy_options::recursive);
     std::filesystem::copy_file(TEXTURES_BENCH_DIR "/bare_page.html", page / "bare_page.html");
 
-    std::printf("### The page's files\n\n| File | Bytes |\n|---|---|\n");
-    std::uintmax_t code = 0, icons = 0;
-    std::set<std::string> files;
-    for (const auto& file : std::filesystem::directory_iterator(TEXTURES_WEB_PAGE))
-        files.insert(file.path().filename().string());
-    for (const std::string& file : files) {
-        const std::uintmax_t size = std::filesystem::file_size(page / file);
-        (file.rfind("icon-", 0) == 0 ? icons : code) += file != "armor.raw" ? size : 0;
-        std::printf("| `%s` | %ju |\n", file.c_str(), size);
+    // The page's files by kind.
+    std::map<std::string, std::uintmax_t> kinds;
+    for (const auto& file : std::filesystem::directory_iterator(TEXTURES_WEB_PAGE)) {
+        const std::string name = file.path().filename().string();
+        const std::string kind = name.rfind("textures.", 0) == 0 ? "the program (`textures.js`, `textures.wasm`)"
+                                 : name == "armor.raw"           ? "the picture (`armor.raw`)"
+                                 : name.rfind("icon-", 0) == 0   ? "the icons"
+                                                                 : "the rest: the page, its style, modules, manifest and worker";
+        kinds[kind] += file.file_size();
     }
-    std::printf("| all but the picture and the icons | %ju |\n| the icons | %ju |\n", code, icons);
+    std::printf("### The page's files\n\n| Files | Bytes |\n|---|---|\n");
+    for (const auto& [kind, size] : kinds)
+        std::printf("| %s | %ju |\n", kind.c_str(), size);
 
     // Page loads, each in a fresh browser; then the frames.
     web_server served(page.string(), true);
@@ -200,5 +197,17 @@ int main(int argc, char** argv)
                     rates);
     }
     std::filesystem::remove_all(page);
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    try {
+        run(argc > 1 ? std::stoi(argv[1]) : 300, argc > 2 ? std::stoi(argv[2]) : 9);
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "web_bench: %s\n", failure.what());
+        return 1;
+    }
     return 0;
 }

@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 . scripts/common.sh
 
 need_packages $build_packages $virtual_x_packages $test_packages gnuplot-nox python3
+need_node
 for preset in default packed; do
     folder=build$([ "$preset" = packed ] && echo -packed || true)
     cmake --preset "$preset" -DTEXTURES_BENCHMARKS=ON >/dev/null
@@ -23,15 +24,15 @@ for preset in default packed; do
     # viewer does neither.
     run=0
     for filter in 'draw_grid|bare_loop' 'one_texture' 'load|reads|upload|pack|copy'; do
+        run=$((run + 1))
         "$folder/bench/frame_bench" --benchmark_filter="$filter" --benchmark_repetitions="${1:-10}" \
             --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
-            --benchmark_min_time=0.2 --benchmark_out="$folder/bench/results/$((run += 1)).json" \
+            --benchmark_min_time=0.2 --benchmark_out="$PWD/$folder/bench/results/$run.json" \
             --benchmark_out_format=json | grep -E '_median|_cv'
     done
     on_display "$folder/bench/frame_report" "${2:-300}"
 done
-{
-    echo "Measured $(measured_on), by \`scripts/bench.sh\`, RelWithDebInfo builds:"
-    python3 bench/tables.py build build-packed
-} | write_figures docs/benchmarks.md desktop
+tables=$(python3 bench/tables.py build build-packed)
+echo "Measured $(measured_on), by \`scripts/bench.sh\`, RelWithDebInfo builds;
+$tables" | write_figures docs/benchmarks.md desktop
 echo "wrote the tables into docs/benchmarks.md"

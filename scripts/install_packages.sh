@@ -6,4 +6,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
-need_packages $build_packages $virtual_x_packages $test_packages $web_packages nodejs
+need_packages $build_packages $virtual_x_packages $test_packages $web_packages
+need_node

@@ -16,11 +16,9 @@ need_node_modules
 cmake --preset default -DTEXTURES_BENCHMARKS=ON >/dev/null
 cmake --build --preset default --target web_bench >/dev/null
 tables=$(on_display build/bench/web_bench "$@")
-{
-    echo "Measured $(measured_on), by \`scripts/web_bench.sh\`, with $(chromium --version)" \
-        "(headless, SwiftShader), $(firefox-esr --version) (on Xvfb, Mesa llvmpipe) and" \
-        "$(emcc --version | head -n 1 | sed 's/ (.*//')."
-    echo
-    echo "$tables"
-} | write_figures docs/benchmarks.md page
+echo "Measured $(measured_on), by \`scripts/web_bench.sh\`, with $(chromium --version)" \
+    "(headless, SwiftShader), $(firefox-esr --version) (on Xvfb, Mesa llvmpipe) and" \
+    "$(emcc --version | head -n 1 | sed 's/ (.*//').
+
+$tables" | write_figures docs/benchmarks.md page
 echo "wrote the tables into docs/benchmarks.md"
