@@ -1,6 +1,12 @@
 // The two browsers the web tests and benchmark drive, as installed from
-// Debian: headless Chromium, and Firefox ESR on the display.
+// Debian: headless Chromium, and Firefox ESR on the display; and axe-core,
+// which checks a page's accessibility from inside it.
+import fs from "node:fs";
+import { createRequire } from "node:module";
 import puppeteer from "puppeteer-core";
+
+export const axe_source = () =>
+  fs.readFileSync(createRequire(import.meta.url).resolve("axe-core"), "utf8");
 
 const options = {
   chromium: {

@@ -44,6 +44,8 @@
 //                      one a pixel of its drawing buffer
 //   page:PATH          saves what the viewport shows as PATH
 //   layout:NAME        notes where everything is on the page
+//   axe:NAME           notes what axe-core finds wanting in the page's
+//                      accessibility
 //   heap:NAME          notes the JavaScript heap after a garbage collection
 //                      (Chromium)
 //   choose:FILE, drop:FILE, button:ID
@@ -76,6 +78,7 @@
 // "isolated", "workers" (whether the page may have a service worker),
 // "problem" (the text above the canvas), "panel" (the lines
 // of the console panel), "caption" (the chart's), "layouts", "heaps",
+// "accessibility" (for each axe step, the rules the page breaks and where),
 // "caches" (one list of names for each worker step), "installability"
 // (Chromium's reasons, by id), "addresses" (one for each address step) and
 // "restored" (for each back step, whether the page came from the cache).
@@ -86,7 +89,7 @@ import fs from "node:fs";
 import path from "node:path";
 import { parseArgs } from "node:util";
 import { keys, next_mode, read_line } from "../../../web/program.js";
-import { devices, launch, newest_worker } from "../../support/browsers.mjs";
+import { axe_source, devices, launch, newest_worker } from "../../support/browsers.mjs";
 
 const { values: options, positionals: steps } = parseArgs({
   options: { browser: { type: "string" }, url: { type: "string" }, folder: { type: "string" },
@@ -94,7 +97,8 @@ const { values: options, positionals: steps } = parseArgs({
   allowPositionals: true,
 });
 
-const result = { messages: [], layouts: {}, heaps: {}, caches: [], addresses: [], restored: [] };
+const result = { messages: [], layouts: {}, accessibility: {}, heaps: {}, caches: [], addresses: [],
+                 restored: [] };
 let waiting = null; // resolves when a message passes its test
 let muted = false;
 
@@ -306,6 +310,11 @@ try {
             (element) => getComputedStyle(element).touchAction),
         };
       });
+    } else if (verb === "axe") {
+      await page.evaluate(axe_source());
+      result.accessibility[argument] = await page.evaluate(async () =>
+        (await axe.run(document, { resultTypes: ["violations"] })).violations.map(
+          (rule) => `${rule.id}: ${rule.nodes.map((node) => node.target.join(" ")).join(", ")}`));
     } else if (verb === "heap") {
       const session = await page.createCDPSession();
       await session.send("HeapProfiler.collectGarbage");

@@ -83,6 +83,8 @@ page_run drive(const drive_options& options)
     run.workers = document.value("workers", false);
     for (const auto& [name, layout] : document["layouts"].items())
         run.layouts[name] = layout_of(layout);
+    run.accessibility =
+        document["accessibility"].get<std::map<std::string, std::vector<std::string>>>();
     run.heaps = document["heaps"].get<std::map<std::string, double>>();
     run.caches = document["caches"].get<std::vector<std::vector<std::string>>>();
     run.addresses = document["addresses"].get<std::vector<std::string>>();

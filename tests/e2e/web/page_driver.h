@@ -57,6 +57,8 @@ struct page_run {
     std::string problem, caption;
     bool isolated = false, workers = false;
     std::map<std::string, page_layout> layouts;
+    // For each axe step, the rules of accessibility the page breaks, and where.
+    std::map<std::string, std::vector<std::string>> accessibility;
     std::map<std::string, double> heaps; // bytes
     std::vector<std::vector<std::string>> caches; // the names, at each worker step
     std::optional<std::vector<std::string>> installability; // Chromium's reasons

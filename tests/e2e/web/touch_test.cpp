@@ -198,7 +198,7 @@ TEST(touch, the_buttons_are_named_for_what_they_do_in_the_current_mode)
     }
 }
 
-TEST(touch, phones_and_desktops_show_the_whole_page_without_sideways_scrolling)
+TEST(touch, phones_and_desktops_show_the_whole_page_accessibly_without_sideways_scrolling)
 {
     scratch_directory shots;
     struct screen {
@@ -215,10 +215,11 @@ TEST(touch, phones_and_desktops_show_the_whole_page_without_sideways_scrolling)
             {.browser = "chromium",
              .folder = shots.path(),
              .device = s.device,
-             .steps = {"frame", "layout:first",
+             .steps = {"frame", "layout:first", "axe:first",
                        "page:" TEXTURES_PAGE_SHOTS "/web-page-" + std::string(s.device) + ".png",
                        "shot:first"}});
         ASSERT_EQ(run.status, 0) << run.driver_errors;
+        EXPECT_EQ(run.accessibility.at("first"), std::vector<std::string>{});
         const page_layout& layout = run.layouts.at("first");
         EXPECT_LE(layout.scroll_width, layout.client_width) << "the page scrolls sideways";
         const page_box& canvas = layout.canvas;
