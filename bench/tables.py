@@ -10,8 +10,8 @@ import glob
 import json
 import sys
 
-# frame_bench's benchmarks: what each is, and what it is beside, how many
-# times over, where anything.
+# frame_bench's benchmarks: what each is, and its lower bound, how many
+# times over, where it has one.
 ROWS = [
     ("draw_grid_issue", "`draw_grid`, issue only (what the `FPS:` line measures)",
      "bare_loop_issue", 1),
@@ -68,7 +68,7 @@ def main():
         with open(f"{folder}/bench/frame-report/summary.json") as file:
             reports.append(json.load(file))
     variants = [context["variant"] for _, context in runs]
-    head = "| What | " + " | ".join(variants) + " | ratio to what it is beside (72 single uploads, say) |"
+    head = "| What | " + " | ".join(variants) + " | ratio to its lower bound |"
     rule = "|---" * (len(variants) + 2) + "|"
     print(f"{runs[0][1]['renderer']}; medians of {runs[0][1]['repetitions']} repetitions.\n")
     print("### In a headless context\n")

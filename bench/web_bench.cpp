@@ -142,10 +142,9 @@ void run(int presses, int loads)
     };
     const screen screens[] = {
         {"chromium", "desktop"}, {"chromium", "phone"}, {"firefox", "desktop"}};
-    std::printf("\n### From navigation to the first frame's line, in ms\n\n"
-                "| Browser | screen | page loads | first frame: median | min | max "
-                "| of which the page parsed (median) | then to the first frame (median) |\n"
-                "|---|---|---|---|---|---|---|---|\n");
+    std::printf("\n### From navigation to the first frame, in ms\n\n"
+                "| Browser | screen | loads | median | min | max | parsed (median) "
+                "| parsed to first frame (median) |\n|---|---|---|---|---|---|---|---|\n");
     std::map<std::string, double> first_loads; // by browser and screen
     for (const screen s : screens) {
         const auto [first, parsed] = first_frames(s.browser, s.device, served.url);
@@ -158,12 +157,9 @@ void run(int presses, int loads)
                     *std::max_element(first.begin(), first.end()), median(parsed), median(ours));
     }
 
-    std::printf("\n### The first frame beside a bare page's, its canvas as large and as "
-                "sharp, and loaded again online and offline (desktop), medians of %d loads "
-                "in ms\n\n"
-                "| Browser | screen | page | bare page | page / bare page | again, online | "
-                "again, offline (from the worker) |\n|---|---|---|---|---|---|---|\n",
-                loads);
+    std::printf("\n### Beside the bare page, and loaded again, medians in ms\n\n"
+                "| Browser | screen | page | bare page | ratio | again online | again offline |\n"
+                "|---|---|---|---|---|---|---|\n");
     for (const screen s : screens) {
         const double bare =
             median(first_frames(s.browser, s.device, served.url + "bare_page.html").first);
@@ -182,7 +178,7 @@ void run(int presses, int loads)
     }
 
     std::printf(
-        "\n### Issue times of %d frames (\"6\" in orbit mode), in ms\n\n"
+        "\n### Issue times of %d frames, in ms\n\n"
         "| Where | lines | inf | min | median | p99 | max |\n|---|---|---|---|---|---|---|\n",
         presses);
     print_times("desktop viewer (Mesa llvmpipe)", desktop_rates(presses));

@@ -16,9 +16,10 @@ need_node_modules
 cmake --preset default -DTEXTURES_BENCHMARKS=ON >/dev/null
 cmake --build --preset default --target web_bench >/dev/null
 tables=$(on_display build/bench/web_bench "$@")
-echo "Measured $(measured_on), by \`scripts/web_bench.sh\`, with $(chromium --version)" \
-    "(headless, SwiftShader), $(firefox-esr --version) (on Xvfb, Mesa llvmpipe) and" \
-    "$(emcc --version | head -n 1 | sed 's/ (.*//').
+echo "Measured $(measured_on), by \`scripts/web_bench.sh\`, with" \
+    "$(chromium --version 2>/dev/null | sed 's/ built on.*//') (headless, SwiftShader)," \
+    "$(firefox-esr --version | sed 's/^Mozilla //') (on Xvfb, Mesa llvmpipe) and Emscripten" \
+    "$(emcc --version | sed -n '1s/.*) \([0-9.]*\).*/\1/p').
 
 $tables" | write_figures docs/benchmarks.md page
 echo "wrote the tables into docs/benchmarks.md"
