@@ -67,18 +67,18 @@ debian_mirror() {
     echo "${mirror:-http://deb.debian.org/debian}"
 }
 
-# Node.js and npm, which the tests need: Debian's, unless the machine has
-# its own.
+# Node.js, which the tests need: Debian's, unless the machine has its own.
 need_node() {
-    command -v node >/dev/null && command -v npm >/dev/null || need_packages nodejs npm
+    command -v node >/dev/null || need_packages nodejs
 }
 
 # The npm packages of the browser tests and benchmark, as
-# tests/support/package-lock.json pins them; installed again only when the
-# lock file has changed since.
+# tests/support/package-lock.json pins them, with npm; installed again only
+# when the lock file has changed since.
 need_node_modules() {
     local lock=tests/support/package-lock.json stamp=tests/support/node_modules/.installed-lock
     need_node
+    command -v npm >/dev/null || need_packages npm
     cmp -s "$lock" "$stamp" && return 0
     (cd tests/support && npm ci --no-audit --no-fund >&2)
     cp "$lock" "$stamp"
