@@ -1,8 +1,10 @@
 # Helpers shared by the scripts; sourced, not run.
 
-# Packages every build needs: compiler, CMake, OpenGL (Mesa), GLU, freeglut,
-# and lowdown, which makes the manual page.
-build_packages="cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri lowdown"
+# What the program needs of its system: freeglut, GLU and OpenGL (Mesa).
+gl_packages="freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri"
+# Packages every build needs: those, the compiler, CMake, and lowdown, which
+# makes the manual page.
+build_packages="cmake make g++ $gl_packages lowdown"
 # What a run without a display needs: a virtual X server and screenshots.
 virtual_x_packages="xvfb xauth x11-apps imagemagick"
 # What the tests and benchmarks need besides both of those.

@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 architecture=${1:?usage: target_root.sh ARCHITECTURE}
 
 # coreutils for the target's libstdbuf.so, which the ARM tests preload.
-packages=freeglut3-dev,libglu1-mesa-dev,libgl1-mesa-dri,coreutils
+packages=$(tr ' ' , <<<"$gl_packages coreutils")
 # Bookworm alone: the dependencies read off it are floors, which the
 # updates meet, and one index fewer that a mirror can serve stale.
 suite=bookworm
@@ -37,9 +37,10 @@ if [ ! -f "$folder/done" ]; then
     rm -rf "$cache/$architecture"-* "$cache/partial"
     mkdir -p "$cache/partial/dpkg/info" "$cache/partial/dpkg/updates"
     root=$folder/root
-    mmdebstrap --quiet --variant=extract --architectures="$architecture" --include="$packages" \
-        --skip=cleanup/apt/cache "$suite" "$cache/partial/root" "$(debian_mirror)" >&2 ||
-        fail "mmdebstrap could not unpack Debian 12 for $architecture (above)"
+    output=$(mmdebstrap --variant=extract --architectures="$architecture" \
+        --include="$packages" --skip=cleanup/apt/cache "$suite" "$cache/partial/root" \
+        "$(debian_mirror)" 2>&1) ||
+        fail "cannot unpack Debian 12 for $architecture: $(grep -m1 '^E: ' <<<"$output" | sed 's/^E: //')"
     # dpkg's own layout: a status entry, a file list and the shared
     # libraries' symbols for each package, Multi-Arch: same ones under
     # name:architecture.
