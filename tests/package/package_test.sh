@@ -67,17 +67,17 @@ for architecture_machine in amd64:X86-64 arm64:AArch64 armhf:ARM; do
         "$(diff -r "$unpacked/amd64/usr/share" "$unpacked/$architecture/usr/share" 2>&1)"
 done
 
-unpacked=$unpacked/amd64
-desktop-file-validate "$unpacked/usr/share/applications/textures.desktop" ||
+amd64=$unpacked/amd64
+desktop-file-validate "$amd64/usr/share/applications/textures.desktop" ||
     fail "desktop-file-validate rejects the desktop entry"
-grep -qx 'Path=/usr/share/textures' "$unpacked/usr/share/applications/textures.desktop" ||
+grep -qx 'Path=/usr/share/textures' "$amd64/usr/share/applications/textures.desktop" ||
     fail "the desktop entry does not start the viewer where the picture is"
-manual=$unpacked/usr/share/man/man1/textures.1.gz
+manual=$amd64/usr/share/man/man1/textures.1.gz
 warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
 expect_same "man --warnings" "" "$warnings"
 expect_same "the changelog's version" "textures ($version) unstable; urgency=medium" \
-    "$(zcat "$unpacked/usr/share/doc/textures/changelog.gz" | head -n 1)"
-expect_same "the picture" "" "$(cmp "$unpacked/usr/share/textures/armor.raw" "$2/data/armor.raw")"
+    "$(zcat "$amd64/usr/share/doc/textures/changelog.gz" | head -n 1)"
+expect_same "the picture" "" "$(cmp "$amd64/usr/share/textures/armor.raw" "$2/data/armor.raw")"
 
 zip_contents() { unzip -Z1 "$1" | sort; }
 folder=textures-$version-windows-x86_64
