@@ -3,6 +3,8 @@
 // which checks a page's accessibility from inside it.
 import fs from "node:fs";
 import { createRequire } from "node:module";
+import os from "node:os";
+import path from "node:path";
 import puppeteer from "puppeteer-core";
 
 export const axe_source = () =>
@@ -58,8 +60,17 @@ export async function newest_worker() {
   return caches.keys();
 }
 
-export function launch(name) {
+// The browser, with a home of its own in the temporary folder, gone when
+// it closes: what it keeps there (crash reports, a downloads folder) stays
+// out of the user's.
+export async function launch(name) {
   if (!(name in options))
     throw new Error(`unknown browser ${name}`);
-  return puppeteer.launch({ ...options[name], defaultViewport: { width: 1280, height: 800 } });
+  const home = fs.mkdtempSync(path.join(os.tmpdir(), "textures-browser-"));
+  // Its configuration and data folders too, as they derive from the home.
+  const { XDG_CONFIG_HOME, XDG_DATA_HOME, ...env } = process.env;
+  const browser = await puppeteer.launch({ ...options[name], env: { ...env, HOME: home },
+                                           defaultViewport: { width: 1280, height: 800 } });
+  browser.on("disconnected", () => fs.rmSync(home, { recursive: true, force: true }));
+  return browser;
 }

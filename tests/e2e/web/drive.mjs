@@ -36,7 +36,7 @@
 //                      on
 //   fullscreen, leave  clicks the button that makes the viewer fill the
 //                      screen, or the one that brings it back; waits for
-//                      the change
+//                      the change, and for the canvas's new buffer
 //   lines:N            waits until the program has printed N lines in all
 //   settle             waits until the program has been quiet for 600 ms
 //   shot:NAME          saves the canvas, once the frame is on it, as
@@ -262,6 +262,18 @@ try {
       await page.click(full ? "#full" : "#leave");
       await page.waitForFunction((full) => (document.fullscreenElement !== null) === full,
                                  { timeout: 20000 }, full);
+      // The window may take or give back the screen in steps of its own
+      // (Firefox): on until the canvas has kept its size for a few frames
+      // and has the drawing buffer that size needs.
+      await page.waitForFunction(() => new Promise((resolve) => {
+        const canvas = document.getElementById("canvas");
+        const side = () => canvas.getBoundingClientRect().width;
+        const before = side();
+        const later = (frames, then) => (frames ? requestAnimationFrame(() => later(frames - 1, then))
+                                                : then());
+        later(3, () => resolve(side() === before &&
+                               canvas.width === Math.min(4096, Math.round(before * devicePixelRatio))));
+      }), { timeout: 20000, polling: 100 });
     } else if (verb === "lines") {
       await wait_until(() => program_lines() >= Number(argument), `${argument} lines in all`);
     } else if (verb === "settle") {
