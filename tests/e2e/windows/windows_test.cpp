@@ -21,6 +21,8 @@ protected:
     {
         setenv("WINEPREFIX", WINE_PREFIX, 1);
         setenv("WINEDEBUG", "-all", 1);
+        // No menu entries or file types in the user's home.
+        setenv("WINEDLLOVERRIDES", "winemenubuilder.exe=d", 1);
     }
 
     // Wine's server and desktop outlive the program for a moment; they must
