@@ -102,15 +102,18 @@ void run(int presses, int loads)
     std::filesystem::copy_file(TEXTURES_BENCH_DIR "/bare_page.html", page / "bare_page.html");
 
     // The page's files by kind.
+    const auto kind_of = [](const std::string& name) {
+        if (name.rfind("textures.", 0) == 0)
+            return "the program (`textures.js`, `textures.wasm`)";
+        if (name == "armor.raw")
+            return "the picture (`armor.raw`)";
+        if (name.rfind("icon-", 0) == 0)
+            return "the icons";
+        return "the rest: the page, its style, modules, manifest and worker";
+    };
     std::map<std::string, std::uintmax_t> kinds;
-    for (const auto& file : std::filesystem::directory_iterator(TEXTURES_WEB_PAGE)) {
-        const std::string name = file.path().filename().string();
-        const std::string kind = name.rfind("textures.", 0) == 0 ? "the program (`textures.js`, `textures.wasm`)"
-                                 : name == "armor.raw"           ? "the picture (`armor.raw`)"
-                                 : name.rfind("icon-", 0) == 0   ? "the icons"
-                                                                 : "the rest: the page, its style, modules, manifest and worker";
-        kinds[kind] += file.file_size();
-    }
+    for (const auto& file : std::filesystem::directory_iterator(TEXTURES_WEB_PAGE))
+        kinds[kind_of(file.path().filename().string())] += file.file_size();
     std::printf("### The page's files\n\n| Files | Bytes |\n|---|---|\n");
     for (const auto& [kind, size] : kinds)
         std::printf("| %s | %ju |\n", kind.c_str(), size);
