@@ -1,6 +1,6 @@
 // Every relative link in README.md and docs/ leads somewhere: to a file,
 // and where it names a heading, to that heading's anchor as GitHub makes
-// it.
+// it. The modules' diagram in docs/design.md is the code's include graph.
 import assert from "node:assert/strict";
 import fs from "node:fs";
 import path from "node:path";
@@ -56,4 +56,27 @@ test("the documents' relative links lead to files and headings that are there", 
   }
   assert.deepEqual(broken, []);
   assert.ok(pages.length > 1);
+});
+
+// "a --> b" for each header b.h that a's files include, a being a file's
+// name without its extension.
+function include_edges(files) {
+  const edges = new Set();
+  for (const file of files) {
+    const from = path.basename(file).replace(/\.[^.]*$/, "");
+    for (const [, to] of fs.readFileSync(path.join(root, file), "utf8").matchAll(/^#include "(\w+)\.h"/gm))
+      if (to !== from)
+        edges.add(`${from} --> ${to}`);
+  }
+  return [...edges].sort();
+}
+
+test("the modules' diagram in design.md has the edges of the code's includes", () => {
+  const design = fs.readFileSync(path.join(root, "docs/design.md"), "utf8");
+  const [, chart] = design.match(/^```mermaid\n([^]*?)^```/m);
+  const node = String.raw`(\w+)(?:\[[^\]]*\])?`;
+  const drawn = [...chart.matchAll(new RegExp(String.raw`^\s*${node}\s*-->\s*${node}\s*$`, "gm"))]
+    .map(([, from, to]) => `${from} --> ${to}`).sort();
+  const sources = fs.readdirSync(path.join(root, "src")).map((name) => `src/${name}`);
+  assert.deepEqual(drawn, include_edges([...sources, "web/platform_web.cpp"]));
 });
