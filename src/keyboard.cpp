@@ -4,7 +4,9 @@
 #include "platform_gl.h"
 #include "viewer.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 int view_mode = orbit_mode;
 
@@ -73,4 +75,20 @@ void keyboard(unsigned char key, int, int)
         return;
     }
     glutPostRedisplay();
+}
+
+void press_key(unsigned char key, int mode)
+{
+    const auto in = [key](const auto& keys) {
+        return std::find(std::begin(keys), std::end(keys), key) != std::end(keys);
+    };
+    if (!in(program_keys))
+        return;
+    const int current = view_mode;
+    const bool movement = in(movement_keys);
+    if (movement && mode >= 0 && mode < view_mode_count)
+        view_mode = mode;
+    keyboard(key, 0, 0);
+    if (movement)
+        view_mode = current;
 }

@@ -1,5 +1,6 @@
 #include "keyboard.h"
 #include "platform_gl.h"
+#include "pointer.h"
 #include "viewer.h"
 
 int main(int argc, char** argv)
@@ -9,6 +10,9 @@ int main(int argc, char** argv)
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);
     glutKeyboardFunc(keyboard);
+    glutSpecialFunc(special);
+    glutMouseFunc(mouse);
+    glutMotionFunc(motion);
     glutMainLoop();
     return 0;
 }

@@ -4,6 +4,7 @@
 
 int redisplays_posted = 0;
 int buffer_swaps = 0;
+int modifiers_held = 0;
 
 void glutPostRedisplay()
 {
@@ -13,4 +14,9 @@ void glutPostRedisplay()
 void glutSwapBuffers()
 {
     ++buffer_swaps;
+}
+
+int glutGetModifiers()
+{
+    return modifiers_held;
 }
