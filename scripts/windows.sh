@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-compiles the viewer for 64-bit Windows with MinGW-w64 (the
 # "windows" workflow preset), against a static freeglut built from Debian's
-# own freeglut source package, which it first fetches and builds into
+# freeglut source package, which it first fetches and builds into
 # build-windows/freeglut/ where that has not been done. Leaves
 # build-windows/textures.exe, which needs no DLL beside it, and the zip in
 # dist/.
@@ -10,27 +10,27 @@ cd "$(dirname "$0")/.."
 . scripts/common.sh
 
 need_packages cmake make g++-mingw-w64-x86-64-posix dpkg-dev
+# The zip's freeglut: Debian 12's source package whatever this machine's
+# release, so that the zip is the same wherever it is built.
+freeglut_release=bookworm
+freeglut_version=3.4.0-1
 freeglut=$PWD/build-windows/freeglut
 if [ ! -f "$freeglut/install/lib/cmake/FreeGLUT/FreeGLUTConfig.cmake" ]; then
-    # The source comes through an apt set-up of our own, whose deb-src
-    # entries are derived from the machine's own sources: the system's
-    # apt configuration stays as it is.
+    # The source comes through an apt set-up of our own, with the one
+    # deb-src entry of the pinned release: the system's apt configuration
+    # stays as it is.
     apt_dir=$freeglut/apt
     rm -rf "$freeglut"
     mkdir -p "$apt_dir/sources" "$apt_dir/lists/partial"
-    for file in /etc/apt/sources.list.d/*.sources; do
-        [ -e "$file" ] && sed -E 's/^Types:.*/Types: deb-src/' "$file" >"$apt_dir/sources/$(basename "$file")"
-    done
-    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        [ -e "$file" ] && sed -n -E 's/^deb([[:space:]])/deb-src\1/p' "$file"
-    done >"$apt_dir/sources/from-lists.list"
+    echo "deb-src $(debian_mirror) $freeglut_release main" >"$apt_dir/sources/freeglut.list"
     apt=(apt-get -qq -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt_dir/sources"
          -o Dir::State::Lists="$apt_dir/lists" -o APT::Sandbox::User="$(id -un)")
-    # A source of the machine's that offers no deb-src need not stop us.
-    "${apt[@]}" update || echo "textures: some deb-src entries failed; trying the others" >&2
-    (cd "$freeglut" && "${apt[@]}" source freeglut >/dev/null)
-    # Its own code's warnings are not ours to mend: -w.
-    cmake -S "$freeglut"/freeglut-*/ -B "$freeglut/build" -DCMAKE_TOOLCHAIN_FILE="$PWD/scripts/mingw-w64.cmake" \
+    "${apt[@]}" update
+    (cd "$freeglut" && "${apt[@]}" source "freeglut=$freeglut_version" >/dev/null)
+    # Its code's and its CMake files' warnings are not ours to mend: -w,
+    # -Wno-deprecated.
+    cmake -S "$freeglut"/freeglut-*/ -B "$freeglut/build" -Wno-deprecated \
+        -DCMAKE_TOOLCHAIN_FILE="$PWD/scripts/mingw-w64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS=-w -DCMAKE_INSTALL_PREFIX="$freeglut/install" \
         -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF >/dev/null
     cmake --build "$freeglut/build" -j "$(nproc)" >/dev/null
