@@ -1,26 +1,47 @@
 # Helpers shared by the scripts; sourced, not run.
 
-# What the program needs of its system: freeglut, GLU and OpenGL (Mesa).
-gl_packages="freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri"
-# Packages every build needs: those, the compiler, CMake, and lowdown, which
-# makes the manual page.
-build_packages="cmake make g++ $gl_packages lowdown"
-# What a run without a display needs: a virtual X server and screenshots.
+# The Debian packages each task needs, all named here; the scripts that
+# install a list are named after it. What the program needs of its system:
+# freeglut, GLU and OpenGL (Mesa), which scripts/target_root.sh also
+# unpacks for the ARM builds.
+gl_packages="libglut-dev libglu1-mesa-dev libgl1-mesa-dri"
+# Packages every build needs: those, the compiler, CMake, and lowdown and
+# gzip, which make the manual page (run.sh, install_packages.sh, test.sh,
+# package.sh).
+build_packages="cmake make g++ $gl_packages lowdown gzip"
+# What a run without a display needs: a virtual X server and screenshots
+# (run.sh, install_packages.sh, test.sh, fresh_debian.sh --deb).
 virtual_x_packages="xvfb xauth x11-apps imagemagick"
-# What the tests and benchmarks need besides both of those.
+# What the tests and benchmarks need besides both of those
+# (install_packages.sh, test.sh).
 test_packages="libegl-dev libx11-dev libpng-dev libjpeg-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
     valgrind"
 # What the page's build needs besides CMake and make: Emscripten, terser,
-# which shortens its script, and Python, whose server serves it.
+# which shortens its script, and Python, whose server serves it
+# (install_packages.sh, web.sh).
 web_packages="emscripten terser python3"
-# The browsers the web tests drive.
+# The browsers the web tests drive (test.sh).
 browser_packages="chromium firefox-esr"
-# The tools the package tests check the packages with.
+# The tools the package tests check the packages with (test.sh).
 package_check_packages="lintian desktop-file-utils man-db unzip"
+# Clang, which builds the clang variant (test.sh).
+clang_packages="clang"
+# Wine, which runs the Windows zip's tests (test.sh).
+wine_packages="wine wine64"
+# What the Windows build needs besides CMake and make: MinGW-w64, and
+# dpkg-dev, whose dpkg-source unpacks freeglut's source package
+# (windows.sh).
+windows_packages="g++-mingw-w64-x86-64-posix dpkg-dev"
+# What reads a .deb's dependencies off its binary: dpkg-shlibdeps
+# (dpkg-dev), and file (package.sh).
+deb_packages="dpkg-dev file"
+# mmdebstrap, which unpacks a Debian system: the ARM builds' target roots
+# (scripts/target_root.sh) and fresh_debian.sh's fresh roots.
+bootstrap_packages="mmdebstrap"
 # The ARM builds' cross compilers, qemu-user, which runs what they build,
-# and mmdebstrap, which unpacks each target's own libraries
-# (scripts/target_root.sh).
-cross_packages="g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user mmdebstrap"
+# and mmdebstrap, which unpacks each target's own libraries (package.sh,
+# test.sh).
+cross_packages="g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user $bootstrap_packages"
 
 # Says why the script cannot go on, in one line, and stops it.
 fail() {

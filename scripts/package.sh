@@ -13,8 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
-# dpkg-shlibdeps (dpkg-dev) and file find the package's dependencies.
-need_packages $build_packages $cross_packages dpkg-dev file
+need_packages $build_packages $cross_packages $deb_packages
 ./scripts/windows.sh
 ./scripts/web.sh
 for workflow in package linux-arm64 linux-armhf; do

@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 
 start=$(date +%s)
 need_packages $build_packages $virtual_x_packages $test_packages $browser_packages \
-    $package_check_packages $cross_packages clang wine wine64
+    $package_check_packages $cross_packages $clang_packages $wine_packages
 need_node_modules
 ./scripts/package.sh
 cmake --workflow --preset web-packed

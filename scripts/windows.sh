@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
-need_packages cmake make g++-mingw-w64-x86-64-posix dpkg-dev
+need_packages cmake make $windows_packages
 # The zip's freeglut: Debian 12's source package whatever this machine's
 # release, so that the zip is the same wherever it is built.
 freeglut_release=bookworm
