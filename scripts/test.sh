@@ -22,11 +22,21 @@ cmake --workflow --preset web-packed
 cmake --preset default >/dev/null
 cmake --build --preset default >/dev/null
 # The default build's tests mostly wait for frames and pages: the variants
-# build meanwhile, on what the processor has left over.
+# build meanwhile, on what the processor has left over, in a process group
+# of their own.
 variants="packed sanitize clang"
-nice -n 19 bash -c "for v in $variants; do cmake --preset \$v && cmake --build --preset \$v; done" \
+setsid nice -n 19 bash -c "for v in $variants; do cmake --preset \$v && cmake --build --preset \$v; done" \
     >build/variants.log 2>&1 &
 builds=$!
+# A run that stops early ends those builds and waits until every process of
+# theirs is gone, each compiler having removed its temporary files: none
+# is left running, or killed later with its files left behind.
+stop_builds() {
+    kill -TERM -- -"$builds" 2>/dev/null || return 0
+    wait "$builds" || true
+    while kill -0 -- -"$builds" 2>/dev/null; do sleep 0.1; done
+}
+trap stop_builds EXIT
 echo "== full"
 cmake --workflow --preset full
 for architecture in arm64 armhf; do
@@ -34,6 +44,7 @@ for architecture in arm64 armhf; do
     ctest --preset "linux-$architecture"
 done
 wait "$builds" || { cat build/variants.log; exit 1; }
+trap - EXIT
 for workflow in $variants; do
     echo "== $workflow"
     cmake --workflow --preset "$workflow"
