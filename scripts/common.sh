@@ -38,10 +38,11 @@ deb_packages="dpkg-dev file"
 # mmdebstrap, which unpacks a Debian system: the ARM builds' target roots
 # (scripts/target_root.sh) and fresh_debian.sh's fresh roots.
 bootstrap_packages="mmdebstrap"
-# The ARM builds' cross compilers, qemu-user, which runs what they build,
-# and mmdebstrap, which unpacks each target's own libraries (package.sh,
-# test.sh).
-cross_packages="g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user $bootstrap_packages"
+# qemu-user, which runs ARM programs here (fresh_debian.sh --deb).
+emulator_packages="qemu-user"
+# What the ARM builds need: the cross compilers, qemu-user and mmdebstrap
+# (package.sh, test.sh).
+cross_packages="g++-aarch64-linux-gnu g++-arm-linux-gnueabihf $emulator_packages $bootstrap_packages"
 
 # Says why the script cannot go on, in one line, and stops it.
 fail() {
@@ -88,6 +89,16 @@ debian_mirror() {
         /etc/apt/sources.list.d/*.list 2>/dev/null || true; } |
         sed -n -E 's/^URIs: *([^ ]*\/debian)$/\1/p; s/^deb +(http[^ ]*\/debian) .*/\1/p' | head -n 1)
     echo "${mirror:-http://deb.debian.org/debian}"
+}
+
+# The codename of the Debian release $1, 12 or 13, which its archives'
+# suites are named after.
+debian_codename() {
+    case $1 in
+    12) echo bookworm ;;
+    13) echo trixie ;;
+    *) fail "no Debian release \"$1\" here: 12 or 13" ;;
+    esac
 }
 
 # Node.js, which the tests need: Debian's, unless the machine has its own.

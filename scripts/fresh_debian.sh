@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Tries the project as a new user would, as root on a freshly bootstrapped
-# Debian 12 (debootstrap's minimal variant, in a chroot under build-fresh/,
-# with the bookworm, bookworm-updates and bookworm-security suites).
+# Tries the project as a new user would, as root on a freshly made Debian
+# 12 or 13 (mmdebstrap's minbase variant, in a chroot under build-fresh/,
+# with the release's own, updates and security archives). What it runs
+# gets the environment CI gives: PATH, HOME, CI=true and the machine's
+# certificate variables, and nothing else (no LANG, no terminal, no
+# display).
 #
-#   fresh_debian.sh --deb [ARCHITECTURE]
+#   fresh_debian.sh [--release 12|13] --deb [ARCHITECTURE]
 #                                installs dist/'s .deb of the architecture
 #                                (amd64, arm64 or armhf; amd64 by default)
 #                                with apt-get, the architecture added to
@@ -11,36 +14,40 @@
 #                                /usr/share/textures on Xvfb (an ARM one
 #                                through qemu-user); waits for its first
 #                                frame's line and saves the frame as
-#                                build-fresh/deb-first-frame-ARCHITECTURE.png
-#   fresh_debian.sh [--record] COMMAND...
+#                                build-fresh/deb-first-frame-RELEASE-ARCHITECTURE.png
+#   fresh_debian.sh [--release 12|13] [--record] COMMAND...
 #                                runs the command in a copy of this commit's
 #                                tree there (./scripts/test.sh, say); with
 #                                --record, writes the time it took into
 #                                docs/testing.md
 #
-# Every run starts from the same untouched system; the bootstrap itself is
-# kept in build-fresh/base.tar for the next run.
+# The release is 12 by default. Every run starts from the same untouched
+# system, kept in build-fresh/base-RELEASE.tar for the next run, and fails
+# where the command leaves anything in /tmp.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+release=12
 record=false
-[ "${1:-}" = --record ] && record=true && shift
-[ $# -gt 0 ] || { echo "usage: $0 --deb [ARCHITECTURE] | [--record] COMMAND..." >&2; exit 2; }
+while [ $# -gt 0 ]; do
+    case $1 in
+    --release) release=${2:-} && shift $(($# < 2 ? 1 : 2)) ;;
+    --record) record=true && shift ;;
+    *) break ;;
+    esac
+done
+[ $# -gt 0 ] || {
+    echo "usage: $0 [--release 12|13] --deb [ARCHITECTURE] | [--release 12|13] [--record] COMMAND..." >&2
+    exit 2
+}
+suite=$(debian_codename "$release")
 
-need_packages debootstrap
+need_packages $bootstrap_packages
 mirror=$(debian_mirror)
+base=build-fresh/base-$release.tar
 mkdir -p build-fresh
-if [ ! -f build-fresh/base.tar ]; then
-    rm -rf build-fresh/base
-    debootstrap --variant=minbase bookworm build-fresh/base "$mirror" >&2
-    cat >build-fresh/base/etc/apt/sources.list <<SOURCES
-deb $mirror bookworm main
-deb $mirror bookworm-updates main
-deb ${mirror%/debian}/debian-security bookworm-security main
-SOURCES
-    tar -C build-fresh/base -cf build-fresh/base.tar .
-    rm -rf build-fresh/base
-fi
+[ -f "$base" ] || mmdebstrap --variant=minbase "$suite" "$base" "deb $mirror $suite main" \
+    "deb $mirror $suite-updates main" "deb ${mirror%/debian}/debian-security $suite-security main" >&2
 
 root=$PWD/build-fresh/root
 cleanup() {
@@ -52,19 +59,29 @@ trap cleanup EXIT
 cleanup
 rm -rf "$root"
 mkdir -p "$root"
-tar -C "$root" -xf build-fresh/base.tar
+tar -C "$root" -xf "$base"
 mount --rbind /proc "$root/proc"
 mount --rbind /sys "$root/sys"
 mount --rbind /dev "$root/dev"
-# The machine's own network set-up: its name servers, and the certificate
-# authorities it adds to Debian's (a proxy's, say), which npm then needs.
+# The machine's own network set-up: its name servers, the certificate
+# authorities it adds to Debian's (a proxy's, say), and the variables that
+# name its certificates, their files copied in where the root lacks them.
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 if compgen -G '/usr/local/share/ca-certificates/*.crt' >/dev/null; then
     mkdir -p "$root/usr/local/share/ca-certificates"
     cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
 fi
+environment=(PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root CI=true)
+for name in SSL_CERT_FILE NODE_EXTRA_CA_CERTS REQUESTS_CA_BUNDLE CURL_CA_BUNDLE; do
+    file=${!name:-}
+    [ -f "$file" ] || continue
+    [ -e "$root$file" ] || { mkdir -p "$root$(dirname "$file")" && cp "$file" "$root$file"; }
+    environment+=("$name=$file")
+done
 mkdir -p "$root/root/textures"
 git archive HEAD | tar -C "$root/root/textures" -x
+# X's socket folder, as systemd-tmpfiles makes it on a booted system.
+mkdir -m 1777 "$root/tmp/.X11-unix"
 
 if [ "$1" != --deb ]; then
     exec_in="cd /root/textures && $(printf "%q " "$@")"
@@ -96,22 +113,24 @@ apt-get update -qq || true
 apt-get install -y -qq /root/$(basename "$deb") >/dev/null
 # Only what the check itself needs besides: a virtual X server and a
 # screenshot, and for an ARM viewer qemu-user.
-apt-get install -y -qq xvfb xauth x11-apps imagemagick ${emulator:+qemu-user} >/dev/null
+apt-get install -y -qq $virtual_x_packages ${emulator:+$emulator_packages} >/dev/null
 cd /root/textures
 . scripts/common.sh
 on_display bash -c '. scripts/common.sh
-    first_frame /root/first-frame.png /tmp/lines /usr/share/textures $viewer && kill \$viewer_pid'
-head -n 1 /tmp/lines"
+    first_frame /root/first-frame.png /root/lines /usr/share/textures $viewer && kill \$viewer_pid'
+head -n 1 /root/lines"
 fi
 start=$(date +%s)
-chroot "$root" /bin/bash -c "$exec_in"
+chroot "$root" /usr/bin/env -i "${environment[@]}" /bin/bash -c "$exec_in"
+taken=$(($(date +%s) - start))
+left=$(ls -A "$root/tmp" | grep -vx .X11-unix || true)
+[ -z "$left" ] || fail "the command left in /tmp: $(tr '\n' ' ' <<<"$left")"
 if $record; then
-    taken=$(($(date +%s) - start))
-    echo "\`$*\` on a fresh Debian 12: $((taken / 60)) min $((taken % 60)) s, installs included" \
-        "($(measured_on))." | write_figures docs/testing.md fresh-time
+    echo "\`$*\` on a fresh Debian $release: $((taken / 60)) min $((taken % 60)) s, installs included" \
+        "($(measured_on))." | write_figures docs/testing.md "fresh-time-$release"
 fi
 if [ "$1" = --deb ]; then
-    shot=build-fresh/deb-first-frame-$architecture.png
+    shot=build-fresh/deb-first-frame-$release-$architecture.png
     cp "$root/root/first-frame.png" "$shot"
     echo "the installed viewer's first frame: $shot"
 fi
