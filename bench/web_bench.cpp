@@ -45,7 +45,10 @@ nlohmann::json page_run(const std::string& browser, const std::string& device,
                                   device};
     if (!reload.empty())
         argv.push_back(reload);
-    process run({.argv = argv, .directory = TEXTURES_BENCH_DIR});
+    // The page's own program.js names the keys and lines.
+    process run({.argv = argv,
+                 .directory = TEXTURES_BENCH_DIR,
+                 .environment = {{"TEXTURES_PAGE_MODULES", TEXTURES_WEB_PAGE}}});
     const std::string document = run.rest_of_output(300s);
     if (run.wait_exit(20s) != 0)
         throw std::runtime_error("web_bench.mjs failed: " + run.error_output());

@@ -8,8 +8,9 @@
 // RELOAD, the times are those of a second load, once the page's service
 // worker is in charge: "online", or the web server's process, which is
 // stopped first, so that the page comes from the worker alone.
-import { devices, launch, newest_worker } from "../tests/support/browsers.mjs";
-import { read_line, right } from "../web/program.js";
+import { devices, launch, newest_worker, program_module } from "../tests/support/browsers.mjs";
+
+const { read_line, right } = await program_module();
 
 const [browser_name, url, presses, device = "desktop", reload] = process.argv.slice(2);
 const browser = await launch(browser_name);

@@ -2,49 +2,50 @@
 // movement key a step, in the current view mode (a drag with one finger or
 // the left button) or in the mode the gesture stands for, whatever the
 // current one: zoom for the wheel and a pinch, pan for a right-button or
-// Shift drag and two fingers moving together.
+// Shift drag and two fingers moving together. The program's rule
+// (src/pointer.h) counts the steps and names a button's mode; the page
+// follows the events, and turns the browser's units into the program's.
+//
+// `steps(travel, sent)` is that rule's count for one axis: the steps that
+// `travel` px from where the gesture began make, `sent` having been made.
 
-import { down, left, pan, right, up, zoom } from "./program.js";
+import {
+  current_mode, down, left, no_drag, notch_steps, pan, right, step_pixels, up, zoom,
+} from "./program.js";
 
-// The keys for one axis's travel, one for every `step` px counted from
-// where the gesture began less what has been sent, and what has been sent
-// once they are: a gesture that turns back first uses up what it had left
-// over.
-export function travel_keys(travel, sent, forward, back, step = 10) {
-  const keys = [];
-  for (; travel - sent >= step; sent += step)
-    keys.push(forward);
-  for (; travel - sent <= -step; sent -= step)
-    keys.push(back);
-  return { keys, sent };
+// The keys for one axis's travel, and the steps made once they are.
+export function travel_keys(steps, travel, sent, forward, back) {
+  const count = steps(travel, sent);
+  return { keys: Array(Math.abs(count)).fill(count > 0 ? forward : back), sent: sent + count };
 }
 
-// A wheel event's deltaY in CSS px: lines and pages counted so that a
+// A wheel event's deltaY in notches: lines and pages counted so that a
 // notch is 100 px wherever it comes from (3 lines where a browser counts
-// lines, a page where it counts pages), five steps of 20 px.
-export function wheel_pixels(delta_y, delta_mode) {
-  return delta_y * ([1, 100 / 3, 100][delta_mode] ?? 1);
+// lines, a page where it counts pages).
+export function wheel_notches(delta_y, delta_mode) {
+  return delta_y * ([1, 100 / 3, 100][delta_mode] ?? 1) / 100;
 }
 
-// The steps of a wheel: scrolling up comes closer (up), down goes further
-// (down); what is left over carries to the next event.
-export function make_wheel() {
+// The steps of a wheel: a notch travels as far as a drag of its steps;
+// scrolling up comes closer (up), down goes further (down); what is left
+// over carries to the next event.
+export function make_wheel(steps) {
   let travel = 0, sent = 0;
   return (delta_y, delta_mode) => {
-    travel += wheel_pixels(delta_y, delta_mode);
-    const moved = travel_keys(travel, sent, down, up, 20);
+    travel += wheel_notches(delta_y, delta_mode) * notch_steps * step_pixels;
+    const moved = travel_keys(steps, travel, sent, down, up);
     sent = moved.sent;
     return moved.keys.map((key) => ({ key, mode: zoom }));
   };
 }
 
-// Two fingers, each {id, x, y}: every 10 px change of the distance between
-// them zooms (up apart, down together), and every 10 px of their midpoint's
-// travel pans, as a drag does. Their moves may arrive a finger at a time,
-// so they count once both fingers have moved, or once one moves again
-// while the other stays: fingers that keep their distance make no zoom
-// step.
-export function make_pinch(a, b) {
+// Two fingers, each {id, x, y}: the change of the distance between them
+// zooms (up apart, down together), and their midpoint's travel pans, each
+// counted as a drag's travel is. Their moves may arrive a finger at a
+// time, so they count once both fingers have moved, or once one moves
+// again while the other stays: fingers that keep their distance make no
+// zoom step.
+export function make_pinch(a, b, steps) {
   const at = new Map([[a.id, [a.x, a.y]], [b.id, [b.x, b.y]]]);
   const span = () => {
     const [[x0, y0], [x1, y1]] = at.values();
@@ -58,7 +59,7 @@ export function make_pinch(a, b) {
     moved.clear();
     const now = span();
     return axes.flatMap(([axis, forward, back, mode]) => {
-      const travel = travel_keys(now[axis] - start[axis], sent[axis], forward, back);
+      const travel = travel_keys(steps, now[axis] - start[axis], sent[axis], forward, back);
       sent[axis] = travel.sent;
       return travel.keys.map((key) => ({ key, mode }));
     });
@@ -94,9 +95,13 @@ export function end_gestures() {
 
 // Follows the gestures on the canvas inside `screen`, handing each step to
 // `press` (its key and its mode, or null for the current mode); a tap only
-// focuses. Elsewhere on the page, scrolling and zooming are the browser's.
-export function watch_gestures(screen, press, focus) {
+// focuses. `rule()` is the running program's rule, {travel_steps,
+// drag_mode}, or null while there is none: a gesture's travel then waits,
+// and counts once there is. Elsewhere on the page, scrolling and zooming
+// are the browser's.
+export function watch_gestures(screen, press, focus, rule) {
   const send = (steps) => steps.forEach(({ key, mode }) => press(key, mode));
+  const steps = (travel, sent) => rule()?.travel_steps(travel, sent) ?? 0;
   const on_canvas = (event) => event.target.id === "canvas";
   screen.addEventListener("pointerdown", (event) => {
     if (!on_canvas(event))
@@ -109,12 +114,13 @@ export function watch_gestures(screen, press, focus) {
         start_drag(pointer, null);
       } else if (touches.size === 2) {
         drag = null;
-        pinch = make_pinch(...touches.values());
+        pinch = make_pinch(...touches.values(), steps);
       }
-    } else if (!drag && (event.button === 0 || event.button === 2)) {
-      start_drag(pointer, (event.button === 2 || event.shiftKey) ? pan : null);
     } else {
-      return;
+      const mode = rule()?.drag_mode(event.button, event.shiftKey) ?? no_drag;
+      if (drag || mode === no_drag)
+        return;
+      start_drag(pointer, mode === current_mode ? null : mode);
     }
     screen.setPointerCapture(event.pointerId);
   });
@@ -125,8 +131,8 @@ export function watch_gestures(screen, press, focus) {
     if (pinch?.fingers().includes(id)) {
       send(pinch.move(id, x, y));
     } else if (drag?.id === id) {
-      const across = travel_keys(x - drag.x, drag.sent_x, right, left);
-      const along = travel_keys(y - drag.y, drag.sent_y, down, up);
+      const across = travel_keys(steps, x - drag.x, drag.sent_x, right, left);
+      const along = travel_keys(steps, y - drag.y, drag.sent_y, down, up);
       drag.sent_x = across.sent;
       drag.sent_y = along.sent;
       send([...across.keys, ...along.keys].map((key) => ({ key, mode: drag.mode })));
@@ -150,7 +156,7 @@ export function watch_gestures(screen, press, focus) {
   screen.addEventListener("pointerup", lift);
   screen.addEventListener("lostpointercapture", lift);
   screen.addEventListener("pointercancel", end_gestures);
-  const wheel = make_wheel();
+  const wheel = make_wheel(steps);
   // Ctrl+wheel too, as browsers send a trackpad's pinch: the browser's own
   // zoom does not happen over the canvas, nor does the page scroll.
   screen.addEventListener("wheel", (event) => {

@@ -1,6 +1,6 @@
 // The page's own presses, from its buttons and gestures, and the buttons
 // themselves.
-import { keys, movement_keys, next_mode, view_modes } from "./program.js";
+import { movement_keys, next_mode, program_keys, view_modes } from "./program.js";
 
 // Presses reach the program one an animation frame, in order: each then
 // draws its own frame, after which the next goes. Until a run's first frame
@@ -15,7 +15,7 @@ let pumping = false;
 // A key, in the view mode `mode` (a gesture's own) or, where it is null,
 // in the current one.
 export function press(key, mode = null) {
-  if (key.length !== 1 || !keys.includes(key) || dropping || queue.length >= queue_bound)
+  if (key.length !== 1 || !program_keys.includes(key) || dropping || queue.length >= queue_bound)
     return;
   queue.push({ key, mode });
   pump();

@@ -7,13 +7,13 @@ import { end_hold, press, watch_buttons, watch_typed_keys } from "./keys.js";
 import { forget_picture, keep_picture, kept_picture } from "./kept.js";
 import { show } from "./panel.js";
 import { picture_of, Refusal } from "./picture.js";
-import { focus_view, show_view, start, view_now } from "./runs.js";
+import { focus_view, rule_now, show_view, start, view_now } from "./runs.js";
 import { watch_fullscreen } from "./screen.js";
 
 const element = (id) => document.getElementById(id);
 watch_typed_keys();
 watch_buttons([...document.querySelectorAll("#keys button")], element("legend"), focus_view);
-watch_gestures(element("screen"), press, focus_view);
+watch_gestures(element("screen"), press, focus_view, rule_now);
 watch_fullscreen(element("viewer"), element("full"), element("leave"), focus_view);
 window.addEventListener("blur", () => {
   end_hold();

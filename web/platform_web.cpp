@@ -8,11 +8,11 @@
 #include "camera.h"
 #include "keyboard.h"
 #include "platform_gl.h"
+#include "pointer.h"
 #include "viewer.h"
 
 #include <emscripten.h>
 
-#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <vector>
@@ -175,31 +175,32 @@ EMSCRIPTEN_KEEPALIVE void redraw()
     glutPostRedisplay();
 }
 
-namespace {
-
-bool is_view_mode(double mode)
-{
-    return mode >= 0 && mode < view_mode_count && mode == std::floor(mode);
-}
-
-}
-
 // The page's own presses (its buttons and gestures) reach the program here,
-// each as GLUT hands over a typed key; none but the program's keys pass. A
-// movement key acts in the view mode `mode` (a gesture's own, the current
-// one left as it was) or, where that is no view mode, in the current one.
-EMSCRIPTEN_KEEPALIVE void press_key(int key, int mode)
+// each as a key in a view mode (current_mode for the current one).
+EMSCRIPTEN_KEEPALIVE void press_from_page(int key, int mode)
 {
-    if (std::find(std::begin(program_keys), std::end(program_keys), key) == std::end(program_keys))
-        return;
-    const int current = view_mode;
-    const bool movement = key != key_reset && key != key_next_mode;
-    if (movement && is_view_mode(mode))
-        view_mode = mode;
-    keyboard(static_cast<unsigned char>(key), 0, 0);
-    if (movement)
-        view_mode = current;
+    if (key >= 0 && key <= 255)
+        press_key(static_cast<unsigned char>(key), mode);
 }
+
+// The page counts its gestures' steps by the program's own rule.
+EMSCRIPTEN_KEEPALIVE int page_travel_steps(double travel, int sent)
+{
+    return travel_steps(travel, sent);
+}
+
+EMSCRIPTEN_KEEPALIVE int page_drag_mode(int button, int shift)
+{
+    return drag_mode(button, shift != 0);
+}
+
+// The page takes the mouse, the wheel and the keys other than typed ones
+// itself, with the browser's own meaning kept where it has one (a reload,
+// a scroll): GLUT's listeners never hand them to the program, which would
+// count each step twice.
+void glutMouseFunc(void (*)(int, int, int, int)) {}
+void glutMotionFunc(void (*)(int, int)) {}
+void glutSpecialFunc(void (*)(int, int, int)) {}
 
 namespace {
 
@@ -209,6 +210,11 @@ namespace {
 float* const camera_fields[] = {&eye.x,    &eye.y,  &eye.z, &center.x, &center.y,
                                 &center.z, &radius, &theta, &phi};
 constexpr int view_fields = std::size(camera_fields) + 1;
+
+bool is_view_mode(double mode)
+{
+    return mode >= 0 && mode < view_mode_count && mode == std::floor(mode);
+}
 
 }
 

@@ -7,7 +7,7 @@ import { make_chart } from "./chart.js";
 import { end_gestures } from "./gestures.js";
 import { end_hold, hold_presses, name_buttons, send_presses } from "./keys.js";
 import { say_problem, show } from "./panel.js";
-import { read_line, view_field_count } from "./program.js";
+import { current_mode, read_line, view_field_count } from "./program.js";
 import { fit, fits, watch_size } from "./screen.js";
 
 const screen = document.getElementById("screen");
@@ -28,6 +28,16 @@ const view_of_run = (module) => (module.drawn
 
 // The view now on screen, or null where there is none.
 export const view_now = () => (program?.drawn && !program.quitting ? view_of_run(program) : null);
+
+// The running program's rule for the pointer's steps (src/pointer.h), or
+// null where no run has drawn.
+export function rule_now() {
+  if (!program?.drawn || program.quitting)
+    return null;
+  const run = program;
+  return { travel_steps: (travel, sent) => run._page_travel_steps(travel, sent),
+           drag_mode: (button, shift) => run._page_drag_mode(button, shift) };
+}
 
 // The page's address follows the view.
 const follow = make_follower(view_now);
@@ -84,7 +94,7 @@ function output(module, line) {
       // the benchmark).
       performance.mark("first frame");
       loading.hidden = true;
-      send_presses(({ key, mode }) => module._press_key(key.charCodeAt(0), mode ?? -1));
+      send_presses(({ key, mode }) => module._press_from_page(key.charCodeAt(0), mode ?? current_mode));
     }
     follow();
   }

@@ -5,7 +5,13 @@ import fs from "node:fs";
 import { createRequire } from "node:module";
 import os from "node:os";
 import path from "node:path";
+import { pathToFileURL } from "node:url";
 import puppeteer from "puppeteer-core";
+
+// The page's program.js, which a build writes from the program's headers
+// into the folder TEXTURES_PAGE_MODULES names.
+export const program_module = () =>
+  import(pathToFileURL(path.join(process.env.TEXTURES_PAGE_MODULES, "program.js")));
 
 export const axe_source = () =>
   fs.readFileSync(createRequire(import.meta.url).resolve("axe-core"), "utf8");

@@ -88,14 +88,14 @@
 import fs from "node:fs";
 import path from "node:path";
 import { parseArgs } from "node:util";
-import { keys, next_mode, read_line } from "../../../web/program.js";
-import { axe_source, devices, launch, newest_worker } from "../../support/browsers.mjs";
+import { axe_source, devices, launch, newest_worker, program_module } from "../../support/browsers.mjs";
 
 const { values: options, positionals: steps } = parseArgs({
   options: { browser: { type: "string" }, url: { type: "string" }, folder: { type: "string" },
              device: { type: "string", default: "desktop" }, server: { type: "string" } },
   allowPositionals: true,
 });
+const { next_mode, program_keys, read_line } = await program_module();
 
 const result = { messages: [], layouts: {}, accessibility: {}, heaps: {}, caches: [], addresses: [],
                  restored: [] };
@@ -135,7 +135,7 @@ function wait_for(kind, from, what) {
 // Waits for the line the key makes: a view mode's, a frame's, or none for
 // a key the program ignores.
 function wait_for_line(key, from) {
-  return !keys.includes(key) ? Promise.resolve()
+  return !program_keys.includes(key) ? Promise.resolve()
     : wait_for(key === next_mode ? "mode" : "rate", from, `the line after ${key}`);
 }
 

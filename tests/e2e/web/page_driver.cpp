@@ -49,7 +49,9 @@ page_run drive(const drive_options& options)
     if (options.server_pid)
         argv.insert(argv.end(), {"--server", std::to_string(options.server_pid)});
     argv.insert(argv.end(), options.steps.begin(), options.steps.end());
-    process driver({.argv = argv, .directory = TEXTURES_DRIVER_DIR});
+    process driver({.argv = argv,
+                    .directory = TEXTURES_DRIVER_DIR,
+                    .environment = {{"TEXTURES_PAGE_MODULES", TEXTURES_PAGE_MODULES}}});
     page_run run;
     const nlohmann::json document = nlohmann::json::parse(driver.rest_of_output(240s), nullptr, false);
     run.status = driver.wait_exit(20s);
