@@ -33,6 +33,10 @@ public:
     // The viewer's window, waiting up to `wait` for it to appear.
     x_window window(std::chrono::milliseconds wait = std::chrono::seconds(20));
     void keys(const std::string& names) { send_keys(window(), names); }
+    void drag(int button, const std::vector<std::array<int, 2>>& points, bool shift = false)
+    {
+        send_drag(window(), button, points, shift);
+    }
     void resize(int width, int height) { resize_window(window(), width, height); }
     void close_window() { ::close_window(window()); }
     image screenshot() { return capture_window(window()); }

@@ -205,6 +205,48 @@ void send_keys(x_window window, const std::string& keys)
     }
 }
 
+void send_drag(x_window window, int button, const std::vector<std::array<int, 2>>& points,
+               bool shift)
+{
+    connection c;
+    const unsigned int modifiers = shift ? ShiftMask : 0;
+    // Some clients (Wine) read where the pointer is on the screen.
+    int left = 0, top = 0;
+    Window child;
+    XTranslateCoordinates(c.display, window, DefaultRootWindow(c.display), 0, 0, &left, &top, &child);
+    const auto send = [&](int type, long mask, const std::array<int, 2>& at, unsigned int state) {
+        XEvent event{};
+        const auto set = [&](auto& e) {
+            e.type = type;
+            e.display = c.display;
+            e.window = window;
+            e.root = DefaultRootWindow(c.display);
+            e.time = CurrentTime;
+            e.same_screen = True;
+            e.x = at[0];
+            e.y = at[1];
+            e.x_root = left + at[0];
+            e.y_root = top + at[1];
+            e.state = state;
+        };
+        if (type == MotionNotify) {
+            set(event.xmotion);
+        } else {
+            set(event.xbutton);
+            event.xbutton.button = static_cast<unsigned int>(button);
+        }
+        XSendEvent(c.display, window, True, mask, &event);
+        XSync(c.display, False);
+        std::this_thread::sleep_for(5ms);
+    };
+    // While it is held, the button's own mask is in the state.
+    const unsigned int held = modifiers | (Button1Mask << (button - 1));
+    send(ButtonPress, ButtonPressMask, points.front(), modifiers);
+    for (std::size_t i = 1; i < points.size(); ++i)
+        send(MotionNotify, ButtonMotionMask | PointerMotionMask, points[i], held);
+    send(ButtonRelease, ButtonReleaseMask, points.back(), held);
+}
+
 void resize_window(x_window window, int width, int height)
 {
     connection c;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The X display, through Xlib alone. Every call opens its own connection
 // to the display DISPLAY names, so that the server may go away between
@@ -32,6 +33,13 @@ bool window_exists(const std::string& title,
 // XSendEvent delivers them to the window: keysym names ("6", "v", "R",
 // "space", "Return"), with "shift+" for a held Shift.
 void send_keys(x_window window, const std::string& keys);
+// Presses the mouse button `button` (X's numbers: 1 left, 2 middle, 3
+// right; 4 and 5 a notch of the wheel up and down) at the first of the
+// points, in the window's pixels, moves through the others, and lets it go
+// at the last, as XSendEvent delivers them to the window; with Shift held
+// where `shift`.
+void send_drag(x_window window, int button, const std::vector<std::array<int, 2>>& points,
+               bool shift = false);
 void resize_window(x_window window, int width, int height);
 // Asks the window's client to close it, as a window manager does.
 void close_window(x_window window);

@@ -1,4 +1,5 @@
 #include "desktop_viewer.h"
+#include "keyboard.h"
 #include "picture_files.h"
 #include "scene.h"
 
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 using namespace std::chrono_literals;
 
@@ -178,6 +180,58 @@ TEST(keys, orbit_zoom_and_pan_move_the_camera_as_the_model_does)
         EXPECT_LE(frames, presses);
         expect_frame(run.viewer, camera, full_window, 1.0);
     }
+}
+
+TEST(pointer, drags_the_wheel_and_arrows_move_as_their_keys_and_keep_the_mode)
+{
+    started_viewer run;
+    viewer_process& viewer = run.viewer;
+    // A click without travel, the middle button, other special keys.
+    viewer.drag(1, {{256, 256}, {256, 256}});
+    viewer.drag(2, {{256, 256}, {356, 356}});
+    viewer.keys("F1 Home");
+    EXPECT_EQ(viewer.lines_within(1000ms), std::vector<std::string>{});
+
+    camera_model camera;
+    struct gesture {
+        const char* name;
+        std::function<void()> make;
+        std::string keys; // as the model presses them
+        int mode;
+    };
+    const auto notches = [&](int button, int count) {
+        for (int i = 0; i < count; ++i)
+            viewer.drag(button, {{256, 256}});
+    };
+    for (const gesture& g : {
+             // 130 px right, back 15, 55 down.
+             gesture{"left drag", [&] { viewer.drag(1, {{200, 200}, {330, 200}, {315, 200}, {315, 255}}); },
+                     repeat("6", 13) + "4" + repeat("2", 5), orbit_mode},
+             gesture{"wheel", [&] { notches(4, 4); }, repeat("8", 20), zoom_mode},
+             gesture{"right drag", [&] { viewer.drag(3, {{300, 300}, {260, 300}, {260, 330}}); },
+                     "4444222", pan_mode},
+             gesture{"shift and left drag", [&] { viewer.drag(1, {{100, 100}, {125, 100}}, true); },
+                     "66", pan_mode},
+             gesture{"wheel down", [&] { notches(5, 1); }, "22222", zoom_mode},
+             gesture{"arrows", [&] { viewer.keys("Up Up Right"); }, "886", orbit_mode},
+         }) {
+        SCOPED_TRACE(g.name);
+        camera.mode = g.mode;
+        for (const char key : g.keys)
+            camera.press(key);
+        camera.mode = orbit_mode;
+        g.make();
+        const std::vector<std::string> lines = settle(viewer);
+        EXPECT_GE(lines.size(), 1u);
+        EXPECT_LE(lines.size(), g.keys.size());
+        for (const std::string& line : lines)
+            EXPECT_TRUE(is_frame_line(line)) << line;
+        expect_frame(viewer, camera, full_window, 1.0);
+    }
+    // Still in orbit mode.
+    camera.press('6');
+    press_for_frames(viewer, "6");
+    expect_frame(viewer, camera, full_window, 1.0);
 }
 
 TEST(keys, r_resets_the_projection_until_the_next_resize)
