@@ -1,7 +1,8 @@
 # Debian's cross compiler for the GNU triplet `triplet`, against the
-# target's own Debian 12 for the Debian architecture `architecture`, which
-# scripts/target_root.sh unpacks into a cache of its own where it is
-# missing; what it builds runs through qemu-user's `emulator` in that root.
+# target's own Debian for the Debian architecture `architecture`, of the
+# release that scripts/target_root.sh names and unpacks into a cache of its
+# own where it is missing; what it builds runs through qemu-user's
+# `emulator` in that root.
 # Included by the toolchain file of each target, which sets those three and
 # CMAKE_SYSTEM_PROCESSOR.
 set(CMAKE_SYSTEM_NAME Linux)

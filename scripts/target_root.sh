@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Prints the folder that holds a Debian 12 of the architecture $1 (arm64,
-# armhf) for the cross builds, and makes it first where it is missing:
+# Prints the folder that holds a Debian of the architecture $1 (arm64,
+# armhf), of the release that `suite` names, for the cross builds, and makes
+# it first where it is missing:
 #   root/   the target's own freeglut, GLU and Mesa with what they need,
 #           unpacked by mmdebstrap (nothing of the target's is run, and this
 #           machine's dpkg is not touched), for CMAKE_SYSROOT and qemu's -L;
 #   dpkg/   a dpkg database of those packages, their paths under root/,
 #           from which dpkg-shlibdeps reads the package's dependencies.
-# A cache shared by every checkout, keyed by the architecture and the list
-# of packages; deleting ~/.cache/textures/ removes every root.
+# A cache shared by every checkout, one folder for each architecture, made
+# anew where the release or the list of packages has changed: its path stays,
+# as the builds' caches hold paths into it. Deleting ~/.cache/textures/
+# removes every root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -15,13 +18,14 @@ architecture=${1:?usage: target_root.sh ARCHITECTURE}
 
 # coreutils for the target's libstdbuf.so, which the ARM tests preload.
 packages=$(tr ' ' , <<<"$gl_packages coreutils")
-# Bookworm alone: the dependencies read off it are floors, which the
-# updates meet, and one index fewer that a mirror can serve stale.
+# The release the packages are built for: the dependencies read off it are
+# floors, which its updates and the later releases meet. Its first suite
+# alone, for one index fewer that a mirror can serve stale.
 suite=bookworm
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/textures/roots
-key=$(sha256sum <<<"$suite $packages" | cut -c1-12)
-folder=$cache/$architecture-$key
-if [ -f "$folder/done" ]; then
+key="$suite $packages"
+folder=$cache/$architecture
+if [ "$(cat "$folder/done" 2>/dev/null)" = "$key" ]; then
     echo "$folder"
     exit 0
 fi
@@ -31,16 +35,17 @@ command -v mmdebstrap >/dev/null ||
 mkdir -p "$cache"
 exec 9>"$cache/lock"
 flock 9
-if [ ! -f "$folder/done" ]; then
-    echo "textures: unpacking Debian 12 for $architecture into $folder" >&2
-    # A root of another list of packages is no longer of use.
-    rm -rf "$cache/$architecture"-* "$cache/partial"
+if [ "$(cat "$folder/done" 2>/dev/null)" != "$key" ]; then
+    echo "textures: unpacking Debian $suite for $architecture into $folder" >&2
+    # A root of another release or list is no longer of use, nor are those
+    # of the earlier layout, a folder for each list.
+    rm -rf "$folder" "$folder"-* "$cache/partial"
     mkdir -p "$cache/partial/dpkg/info" "$cache/partial/dpkg/updates"
     root=$folder/root
     output=$(mmdebstrap --variant=extract --architectures="$architecture" \
         --include="$packages" --skip=cleanup/apt/cache "$suite" "$cache/partial/root" \
         "$(debian_mirror)" 2>&1) ||
-        fail "cannot unpack Debian 12 for $architecture: $(grep -m1 '^E: ' <<<"$output" | sed 's/^E: //')"
+        fail "cannot unpack Debian $suite for $architecture: $(grep -m1 '^E: ' <<<"$output" | sed 's/^E: //')"
     # dpkg's own layout: a status entry, a file list and the shared
     # libraries' symbols for each package, Multi-Arch: same ones under
     # name:architecture.
@@ -60,7 +65,7 @@ if [ ! -f "$folder/done" ]; then
         rm "$deb"
     done
     rm -rf "$control"
-    touch "$cache/partial/done"
+    echo "$key" >"$cache/partial/done"
     mv "$cache/partial" "$folder"
 fi
 echo "$folder"
