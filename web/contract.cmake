@@ -3,6 +3,8 @@
 # (key_NAME, as NAME), list of keys and integer constant of keyboard.h and
 # pointer.h, and the view modes (NAME_mode, as NAME, and their names in
 # order as view_modes). The page's copy cannot then drift from the program.
+# Each integer constant NAME is also set as contract_NAME in the caller's
+# scope, for the page's own words.
 function(write_program_module destination)
   set(contract)
   set(modes)
@@ -43,6 +45,7 @@ function(write_program_module destination)
       endif()
       string(APPEND contract "export const ${name} = ${value};\n")
       set(${name} ${value})
+      set(contract_${name} ${value} PARENT_SCOPE)
     endforeach()
   endforeach()
   list(SORT modes COMPARE NATURAL)
