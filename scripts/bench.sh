@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
-need_packages $build_packages $virtual_x_packages $test_packages gnuplot-nox python3
+need_packages $build_packages $virtual_x_packages $test_packages $bench_packages
 need_node
 for preset in default packed; do
     folder=build$([ "$preset" = packed ] && echo -packed || true)

@@ -24,6 +24,11 @@ web_packages="emscripten terser python3"
 browser_packages="chromium firefox-esr"
 # The tools the package tests check the packages with (test.sh).
 package_check_packages="lintian desktop-file-utils man-db unzip"
+# What the benchmarks need besides the tests': gnuplot, which draws their
+# charts, and Python, which writes their tables (bench.sh).
+bench_packages="gnuplot-nox python3"
+# What moves the pointer for the screenshots (screenshots.sh).
+screenshot_packages="xdotool"
 # Clang, which builds the clang variant (test.sh).
 clang_packages="clang"
 # Wine, which runs the Windows zip's tests (test.sh).
@@ -64,6 +69,7 @@ need_packages() {
             missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
+    [ "$(id -u)" = 0 ] || fail "installing ${missing[*]} needs root: run this as root (or with sudo)"
     echo "textures: installing ${missing[*]}" >&2
     export DEBIAN_FRONTEND=noninteractive
     # A mirror in the middle of a sync serves a stale index now and then,

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 
-need_packages $build_packages $virtual_x_packages xdotool
+need_packages $build_packages $virtual_x_packages $screenshot_packages
 cmake --preset default >/dev/null
 cmake --build --preset viewer >/dev/null
 [ -n "${DISPLAY:-}" ] || { on_display "$0"; exit; }
