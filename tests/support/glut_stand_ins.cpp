@@ -4,7 +4,6 @@
 
 int redisplays_posted = 0;
 int buffer_swaps = 0;
-int modifiers_held = 0;
 
 void glutPostRedisplay()
 {
@@ -16,7 +15,8 @@ void glutSwapBuffers()
     ++buffer_swaps;
 }
 
+// No modifier is held.
 int glutGetModifiers()
 {
-    return modifiers_held;
+    return 0;
 }

@@ -4,5 +4,3 @@
 // callbacks run in a headless context; they count what was asked of GLUT.
 extern int redisplays_posted;
 extern int buffer_swaps;
-// What glutGetModifiers answers: GLUT_ACTIVE_SHIFT and the like.
-extern int modifiers_held;
