@@ -1,4 +1,5 @@
 #include "desktop_viewer.h"
+#include "keyboard.h"
 #include "picture_files.h"
 #include "scene.h"
 
@@ -72,7 +73,7 @@ std::string viewer_errors(viewer_process& viewer)
 
 }
 
-TEST_F(windows, draws_the_grid_and_follows_the_keys)
+TEST_F(windows, draws_the_grid_and_follows_the_keys_the_mouse_and_the_arrows)
 {
     viewer_process viewer(under_wine());
     viewer.window(60s);
@@ -87,6 +88,20 @@ TEST_F(windows, draws_the_grid_and_follows_the_keys)
     for (std::string key; each >> key;)
         camera.press(key[0]);
     viewer.keys(keys);
+    expect_frame(viewer, camera, full_window, 1.0, shipped_texels(), 20s);
+
+    // In pan mode now: a left drag 30 px right, a notch of the wheel up
+    // (zoom, the mode left as it was) and the up arrow.
+    for (const char key : std::string("666"))
+        camera.press(key);
+    camera.mode = zoom_mode;
+    for (const char key : std::string("88888"))
+        camera.press(key);
+    camera.mode = pan_mode;
+    camera.press('8');
+    viewer.drag(1, {{100, 100}, {130, 100}});
+    viewer.drag(4, {{100, 100}});
+    viewer.keys("Up");
     expect_frame(viewer, camera, full_window, 1.0, shipped_texels(), 20s);
     EXPECT_TRUE(viewer.running());
     EXPECT_EQ(viewer_errors(viewer), "");
