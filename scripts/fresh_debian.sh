@@ -49,7 +49,8 @@ mkdir -p build-fresh
 [ -f "$base" ] || mmdebstrap --variant=minbase "$suite" "$base" "deb $mirror $suite main" \
     "deb $mirror $suite-updates main" "deb ${mirror%/debian}/debian-security $suite-security main" >&2
 
-root=$PWD/build-fresh/root
+# One root a release, so that both releases can be tried at once.
+root=$PWD/build-fresh/root-$release
 cleanup() {
     for mount in dev sys proc; do
         umount -R -l "$root/$mount" 2>/dev/null || true
