@@ -7,27 +7,28 @@
 gl_packages="libglut-dev libglu1-mesa-dev libgl1-mesa-dri"
 # Packages every build needs: those, the compiler, CMake, and lowdown and
 # gzip, which make the manual page (run.sh, install_packages.sh, test.sh,
-# package.sh).
+# package.sh, screenshots.sh, bench.sh, web_bench.sh).
 build_packages="cmake make g++ $gl_packages lowdown gzip"
 # What a run without a display needs: a virtual X server and screenshots
-# (run.sh, install_packages.sh, test.sh, fresh_debian.sh --deb).
+# (run.sh, install_packages.sh, test.sh, screenshots.sh, bench.sh,
+# web_bench.sh, fresh_debian.sh --deb).
 virtual_x_packages="xvfb xauth x11-apps imagemagick"
 # What the tests and benchmarks need besides both of those
-# (install_packages.sh, test.sh).
+# (install_packages.sh, test.sh, bench.sh, web_bench.sh).
 test_packages="libegl-dev libx11-dev libpng-dev libjpeg-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
     valgrind"
 # What the page's build needs besides CMake and make: Emscripten, terser,
 # which shortens its script, and Python, whose server serves it
 # (install_packages.sh, web.sh).
 web_packages="emscripten terser python3"
-# The browsers the web tests drive (test.sh).
+# The browsers the web tests and benchmark drive (test.sh, web_bench.sh).
 browser_packages="chromium firefox-esr"
 # The tools the package tests check the packages with (test.sh).
 package_check_packages="lintian desktop-file-utils man-db unzip"
 # What the benchmarks need besides the tests': gnuplot, which draws their
 # charts, and Python, which writes their tables (bench.sh).
 bench_packages="gnuplot-nox python3"
-# What moves the pointer for the screenshots (screenshots.sh).
+# What types the keys for the screenshots (screenshots.sh).
 screenshot_packages="xdotool"
 # Clang, which builds the clang variant (test.sh).
 clang_packages="clang"

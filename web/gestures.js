@@ -96,9 +96,10 @@ export function end_gestures() {
 // Follows the gestures on the canvas inside `screen`, handing each step to
 // `press` (its key and its mode, or null for the current mode); a tap only
 // focuses. `rule()` is the running program's rule, {travel_steps,
-// drag_mode}, or null while there is none: a gesture's travel then waits,
-// and counts once there is. Elsewhere on the page, scrolling and zooming
-// are the browser's.
+// drag_mode}, or null while there is none: a finger's or the wheel's
+// travel then waits, and counts once there is; a mouse button, whose mode
+// the rule names, starts no drag. Elsewhere on the page, scrolling and
+// zooming are the browser's.
 export function watch_gestures(screen, press, focus, rule) {
   const send = (steps) => steps.forEach(({ key, mode }) => press(key, mode));
   const steps = (travel, sent) => rule()?.travel_steps(travel, sent) ?? 0;
