@@ -84,18 +84,10 @@ void motion(int x, int y)
 
 void special(int key, int, int)
 {
-    switch (key) {
-    case GLUT_KEY_UP:
-        press_key(key_up, current_mode);
-        break;
-    case GLUT_KEY_DOWN:
-        press_key(key_down, current_mode);
-        break;
-    case GLUT_KEY_LEFT:
-        press_key(key_left, current_mode);
-        break;
-    case GLUT_KEY_RIGHT:
-        press_key(key_right, current_mode);
-        break;
-    }
+    // GLUT numbers the arrows in a row: left, up, right, down.
+    constexpr unsigned char arrow_keys[] = {key_left, key_up, key_right, key_down};
+    static_assert(GLUT_KEY_UP == GLUT_KEY_LEFT + 1 && GLUT_KEY_RIGHT == GLUT_KEY_LEFT + 2 &&
+                  GLUT_KEY_DOWN == GLUT_KEY_LEFT + 3);
+    if (key >= GLUT_KEY_LEFT && key <= GLUT_KEY_DOWN)
+        press_key(arrow_keys[key - GLUT_KEY_LEFT], current_mode);
 }

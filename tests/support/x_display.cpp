@@ -213,7 +213,8 @@ void send_drag(x_window window, int button, const std::vector<std::array<int, 2>
     // Some clients (Wine) read where the pointer is on the screen.
     int left = 0, top = 0;
     Window child;
-    XTranslateCoordinates(c.display, window, DefaultRootWindow(c.display), 0, 0, &left, &top, &child);
+    XTranslateCoordinates(c.display, window, DefaultRootWindow(c.display), 0, 0, &left, &top,
+                          &child);
     const auto send = [&](int type, long mask, const std::array<int, 2>& at, unsigned int state) {
         XEvent event{};
         const auto set = [&](auto& e) {

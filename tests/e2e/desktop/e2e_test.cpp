@@ -205,7 +205,8 @@ TEST(pointer, drags_the_wheel_and_arrows_move_as_their_keys_and_keep_the_mode)
     };
     for (const gesture& g : {
              // 130 px right, back 15, 55 down.
-             gesture{"left drag", [&] { viewer.drag(1, {{200, 200}, {330, 200}, {315, 200}, {315, 255}}); },
+             gesture{"left drag",
+                     [&] { viewer.drag(1, {{200, 200}, {330, 200}, {315, 200}, {315, 255}}); },
                      repeat("6", 13) + "4" + repeat("2", 5), orbit_mode},
              gesture{"wheel", [&] { notches(4, 4); }, repeat("8", 20), zoom_mode},
              gesture{"right drag", [&] { viewer.drag(3, {{300, 300}, {260, 300}, {260, 330}}); },
@@ -213,7 +214,8 @@ TEST(pointer, drags_the_wheel_and_arrows_move_as_their_keys_and_keep_the_mode)
              gesture{"shift and left drag", [&] { viewer.drag(1, {{100, 100}, {125, 100}}, true); },
                      "66", pan_mode},
              gesture{"wheel down", [&] { notches(5, 1); }, "22222", zoom_mode},
-             gesture{"arrows", [&] { viewer.keys("Up Up Right"); }, "886", orbit_mode},
+             gesture{"arrows", [&] { viewer.keys("Up Up Left Down Right Right"); }, "884266",
+                     orbit_mode},
          }) {
         SCOPED_TRACE(g.name);
         camera.mode = g.mode;
