@@ -26,18 +26,22 @@ const view_of_run = (module) => (module.drawn
   ? Array.from({ length: view_field_count }, (_, i) => module._view_field(i))
   : module.view);
 
+// The run whose view is on screen, or null where there is none.
+const on_screen = () => (program?.drawn && !program.quitting ? program : null);
+
 // The view now on screen, or null where there is none.
-export const view_now = () => (program?.drawn && !program.quitting ? view_of_run(program) : null);
+export const view_now = () => {
+  const run = on_screen();
+  return run && view_of_run(run);
+};
 
 // The running program's rule for the pointer's steps (src/pointer.h), or
 // null where no run has drawn.
-export function rule_now() {
-  if (!program?.drawn || program.quitting)
-    return null;
-  const run = program;
-  return { travel_steps: (travel, sent) => run._page_travel_steps(travel, sent),
-           drag_mode: (button, shift) => run._page_drag_mode(button, shift) };
-}
+const rule = {
+  travel_steps: (travel, sent) => program._page_travel_steps(travel, sent),
+  drag_mode: (button, shift) => program._page_drag_mode(button, shift),
+};
+export const rule_now = () => on_screen() && rule;
 
 // The page's address follows the view.
 const follow = make_follower(view_now);
