@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Prints the folder that holds a Debian of the architecture $1 (arm64,
-# armhf), of the release that `suite` names, for the cross builds, and makes
+# armhf), of the release that `release` names, for the cross builds, and makes
 # it first where it is missing:
 #   root/   the target's own freeglut, GLU and Mesa with what they need,
 #           unpacked by mmdebstrap (nothing of the target's is run, and this
@@ -21,7 +21,8 @@ packages=$(tr ' ' , <<<"$gl_packages coreutils")
 # The release the packages are built for: the dependencies read off it are
 # floors, which its updates and the later releases meet. Its first suite
 # alone, for one index fewer that a mirror can serve stale.
-suite=bookworm
+release=12
+suite=$(debian_codename "$release")
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/textures/roots
 key="$suite $packages"
 folder=$cache/$architecture
@@ -36,7 +37,7 @@ mkdir -p "$cache"
 exec 9>"$cache/lock"
 flock 9
 if [ "$(cat "$folder/done" 2>/dev/null)" != "$key" ]; then
-    echo "textures: unpacking Debian $suite for $architecture into $folder" >&2
+    echo "textures: unpacking Debian $release for $architecture into $folder" >&2
     # A root of another release or list is no longer of use, nor are those
     # of the earlier layout, a folder for each list.
     rm -rf "$folder" "$folder"-* "$cache/partial"
@@ -45,7 +46,7 @@ if [ "$(cat "$folder/done" 2>/dev/null)" != "$key" ]; then
     output=$(mmdebstrap --variant=extract --architectures="$architecture" \
         --include="$packages" --skip=cleanup/apt/cache "$suite" "$cache/partial/root" \
         "$(debian_mirror)" 2>&1) ||
-        fail "cannot unpack Debian $suite for $architecture: $(grep -m1 '^E: ' <<<"$output" | sed 's/^E: //')"
+        fail "cannot unpack Debian $release for $architecture: $(grep -m1 '^E: ' <<<"$output" | sed 's/^E: //')"
     # dpkg's own layout: a status entry, a file list and the shared
     # libraries' symbols for each package, Multi-Arch: same ones under
     # name:architecture.

@@ -13,7 +13,7 @@ need_packages cmake make $windows_packages
 # The zip's freeglut: Debian 12's source package whatever this machine's
 # release, so that its freeglut is the same wherever it is built (the
 # compiler is the release's own).
-freeglut_release=bookworm
+freeglut_release=$(debian_codename 12)
 freeglut_version=3.4.0-1
 freeglut=$PWD/build-windows/freeglut
 if [ ! -f "$freeglut/install/lib/cmake/FreeGLUT/FreeGLUTConfig.cmake" ]; then
