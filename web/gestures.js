@@ -2,9 +2,10 @@
 // movement key a step, in the current view mode (a drag with one finger or
 // the left button) or in the mode the gesture stands for, whatever the
 // current one: zoom for the wheel and a pinch, pan for a right-button or
-// Shift drag and two fingers moving together. The program's rule
-// (src/pointer.h) counts the steps and names a button's mode; the page
-// follows the events, and turns the browser's units into the program's.
+// Shift drag and two fingers moving together. The page forwards the
+// pointer's events (watch_gestures); beside the program, its rule
+// (src/pointer.h) counts the steps and names a button's mode
+// (make_gestures).
 //
 // `steps(travel, sent)` is that rule's count for one axis: the steps that
 // `travel` px from where the gesture began make, `sent` having been made.
@@ -78,55 +79,45 @@ export function make_pinch(a, b, steps) {
   };
 }
 
-const touches = new Map(); // the fingers on the canvas: id -> {id, x, y}
-let drag = null; // one pointer's: {id, x, y, sent_x, sent_y, mode}
-let pinch = null;
-
-function start_drag(pointer, mode) {
-  drag = { id: pointer.id, x: pointer.x, y: pointer.y, sent_x: 0, sent_y: 0, mode };
-}
-
-// Ends every gesture: when the page starts afresh, loses the focus, or the
-// browser cancels a pointer.
-export function end_gestures() {
-  drag = pinch = null;
-  touches.clear();
-}
-
-// Follows the gestures on the canvas inside `screen`, handing each step to
-// `press` (its key and its mode, or null for the current mode); a tap only
-// focuses. `rule()` is the running program's rule, {travel_steps,
-// drag_mode}, or null while there is none: a finger's or the wheel's
-// travel then waits, and counts once there is; a mouse button, whose mode
-// the rule names, starts no drag. Elsewhere on the page, scrolling and
-// zooming are the browser's.
-export function watch_gestures(screen, press, focus, rule) {
+// What follows the gestures beside the program: `pointer` takes the
+// page's pointer events ({what: "down", id, x, y, touch, button, shift},
+// {what: "move", id, x, y}, {what: "up", id}), `wheel` its wheel's, and
+// `end` ends every gesture (the page started afresh, lost the focus, or
+// the browser cancelled a pointer). Each step goes to `press` (its key and
+// its mode, or null for the current mode). `rule()` is the running
+// program's rule, {travel_steps, drag_mode}, or null while there is none:
+// a finger's or the wheel's travel then waits, and counts once there is;
+// a mouse button, whose mode the rule names, starts no drag.
+export function make_gestures(press, rule) {
+  const touches = new Map(); // the fingers on the canvas: id -> {id, x, y}
+  let drag = null; // one pointer's: {id, x, y, sent_x, sent_y, mode}
+  let pinch = null;
   const send = (steps) => steps.forEach(({ key, mode }) => press(key, mode));
   const steps = (travel, sent) => rule()?.travel_steps(travel, sent) ?? 0;
-  const on_canvas = (event) => event.target.id === "canvas";
-  screen.addEventListener("pointerdown", (event) => {
-    if (!on_canvas(event))
-      return;
-    focus();
-    const pointer = { id: event.pointerId, x: event.clientX, y: event.clientY };
-    if (event.pointerType === "touch") {
-      touches.set(pointer.id, pointer);
+  const start_drag = (pointer, mode) => {
+    drag = { id: pointer.id, x: pointer.x, y: pointer.y, sent_x: 0, sent_y: 0, mode };
+  };
+  const end = () => {
+    drag = pinch = null;
+    touches.clear();
+  };
+  const on_down = ({ id, x, y, touch, button, shift }) => {
+    const pointer = { id, x, y };
+    if (touch) {
+      touches.set(id, pointer);
       if (touches.size === 1) {
         start_drag(pointer, null);
       } else if (touches.size === 2) {
         drag = null;
         pinch = make_pinch(...touches.values(), steps);
       }
-    } else {
-      const mode = rule()?.drag_mode(event.button, event.shiftKey) ?? no_drag;
-      if (drag || mode === no_drag)
-        return;
-      start_drag(pointer, mode === current_mode ? null : mode);
+      return;
     }
-    screen.setPointerCapture(event.pointerId);
-  });
-  screen.addEventListener("pointermove", (event) => {
-    const { pointerId: id, clientX: x, clientY: y } = event;
+    const mode = rule()?.drag_mode(button, shift) ?? no_drag;
+    if (!drag && mode !== no_drag)
+      start_drag(pointer, mode === current_mode ? null : mode);
+  };
+  const on_move = ({ id, x, y }) => {
     if (touches.has(id))
       Object.assign(touches.get(id), { x, y });
     if (pinch?.fingers().includes(id)) {
@@ -138,11 +129,10 @@ export function watch_gestures(screen, press, focus, rule) {
       drag.sent_y = along.sent;
       send([...across.keys, ...along.keys].map((key) => ({ key, mode: drag.mode })));
     }
-  });
+  };
   // A finger that lifts from two ends the pinch; the other one drags on
   // from where it is, without a jump.
-  const lift = (event) => {
-    const id = event.pointerId;
+  const on_up = ({ id }) => {
     touches.delete(id);
     if (pinch?.fingers().includes(id)) {
       send(pinch.end());
@@ -154,18 +144,57 @@ export function watch_gestures(screen, press, focus, rule) {
       drag = null;
     }
   };
+  const wheel = make_wheel(steps);
+  const handlers = { down: on_down, move: on_move, up: on_up };
+  return {
+    pointer: (event) => handlers[event.what]?.(event),
+    wheel: (delta_y, delta_mode) => send(wheel(delta_y, delta_mode)),
+    end,
+  };
+}
+
+// Follows the gestures on the canvas inside `screen`, handing the
+// pointer's events and the wheel's to `forward` ({type: "pointer", ...} or
+// {type: "wheel", delta_y, delta_mode}, as make_gestures takes them); a
+// tap only focuses. Elsewhere on the page, scrolling and zooming are the
+// browser's.
+export function watch_gestures(screen, forward, focus) {
+  const held = new Set(); // the pointers down on the canvas
+  const on_canvas = (event) => event.target.id === "canvas";
+  screen.addEventListener("pointerdown", (event) => {
+    if (!on_canvas(event))
+      return;
+    focus();
+    held.add(event.pointerId);
+    forward({ type: "pointer", what: "down", id: event.pointerId, x: event.clientX,
+              y: event.clientY, touch: event.pointerType === "touch", button: event.button,
+              shift: event.shiftKey });
+    screen.setPointerCapture(event.pointerId);
+  });
+  screen.addEventListener("pointermove", (event) => {
+    if (held.has(event.pointerId))
+      forward({ type: "pointer", what: "move", id: event.pointerId, x: event.clientX,
+                y: event.clientY });
+  });
+  const lift = (event) => {
+    if (held.delete(event.pointerId))
+      forward({ type: "pointer", what: "up", id: event.pointerId });
+  };
   screen.addEventListener("pointerup", lift);
   screen.addEventListener("lostpointercapture", lift);
-  screen.addEventListener("pointercancel", end_gestures);
-  const wheel = make_wheel(steps);
+  screen.addEventListener("pointercancel", () => {
+    held.clear();
+    forward({ type: "end_gestures" });
+  });
   // Ctrl+wheel too, as browsers send a trackpad's pinch: the browser's own
   // zoom does not happen over the canvas, nor does the page scroll.
   screen.addEventListener("wheel", (event) => {
     event.preventDefault();
     if (on_canvas(event))
-      send(wheel(event.deltaY, event.deltaMode));
+      forward({ type: "wheel", delta_y: event.deltaY, delta_mode: event.deltaMode });
   }, { passive: false });
   // Safari's own pinch of the page.
   screen.addEventListener("gesturestart", (event) => event.preventDefault());
   screen.addEventListener("contextmenu", (event) => event.preventDefault());
+  return () => held.clear();
 }

@@ -33,14 +33,33 @@ function pump() {
   });
 }
 
-// Typed keys reach the program through GLUT's own listeners, which come
-// after these: while there is no view, they stop here.
-export function watch_typed_keys() {
-  for (const type of ["keydown", "keyup", "keypress"])
-    window.addEventListener(type, (event) => {
-      if (dropping)
-        event.stopImmediatePropagation();
-    }, true);
+// The program's key that a key typed on the page stands for, or null: as
+// GLUT reads a key, by its place on the keyboard (Caps Lock makes no
+// capital), with the keypad's digits as the others.
+export function typed_key(event) {
+  if (event.ctrlKey || event.altKey || event.metaKey)
+    return null;
+  const code = event.keyCode;
+  let key = null;
+  if (code >= 48 && code <= 57)
+    key = String.fromCharCode(code);
+  else if (code >= 96 && code <= 105)
+    key = String.fromCharCode(code - 48);
+  else if (code >= 65 && code <= 90)
+    key = String.fromCharCode(event.shiftKey ? code : code + 32);
+  return key !== null && program_keys.includes(key) ? key : null;
+}
+
+// Typed keys, each handed to `type` as it comes; the browser's own
+// meaning is kept for every other key.
+export function watch_typed_keys(type) {
+  window.addEventListener("keydown", (event) => {
+    const key = typed_key(event);
+    if (key === null)
+      return;
+    event.preventDefault();
+    type(key);
+  }, true);
 }
 
 // No program takes presses now: they wait for the next one's first frame,
@@ -63,6 +82,7 @@ let buttons = [], headings = [];
 let actions = new Map(); // what each key does in each view mode, from the legend
 let hold = null;
 let give_focus = () => {};
+let press_button = () => {};
 
 // Names the buttons for the view mode, and marks its column in the legend.
 export function name_buttons(mode) {
@@ -90,21 +110,22 @@ export function end_hold() {
 // then every 50 ms, until it is let go or left.
 function repeat(key, delay) {
   hold.timer = setTimeout(() => {
-    press(key);
+    press_button(key);
     repeat(key, 50);
   }, delay);
 }
 
 // Follows the buttons `all`, each named for what it does as the table
 // `legend` says: a row a key, its text in the first cell, then what it
-// does in each view mode, or in all of them.
-export function watch_buttons(all, legend, focus) {
+// does in each view mode, or in all of them; each press goes to `press`.
+export function watch_buttons(all, legend, focus, press) {
   buttons = all;
   const [heading, ...rows] = [...legend.rows].map((row) => [...row.cells]);
   headings = heading.slice(1);
   actions = new Map(rows.map(([key, ...cells]) => [key.textContent,
                                                    cells.map((cell) => cell.textContent)]));
   give_focus = focus;
+  press_button = press;
   name_buttons(0);
   for (const button of buttons) {
     const key = button.textContent;

@@ -2,22 +2,24 @@
 // screen, the view in the address and sharing it, a picture of the user's
 // own kept for the tab, and its service worker.
 import { address_of, view_of } from "./address.js";
-import { end_gestures, watch_gestures } from "./gestures.js";
-import { end_hold, press, watch_buttons, watch_typed_keys } from "./keys.js";
+import { watch_gestures } from "./gestures.js";
+import { end_hold, watch_buttons, watch_typed_keys } from "./keys.js";
 import { forget_picture, keep_picture, kept_picture } from "./kept.js";
 import { show } from "./panel.js";
 import { picture_of, Refusal } from "./picture.js";
-import { focus_view, rule_now, show_view, start, view_now } from "./runs.js";
+import { focus_view, show_view, start, to_program, type_key, view_now } from "./runs.js";
 import { watch_fullscreen } from "./screen.js";
 
 const element = (id) => document.getElementById(id);
-watch_typed_keys();
-watch_buttons([...document.querySelectorAll("#keys button")], element("legend"), focus_view);
-watch_gestures(element("screen"), press, focus_view, rule_now);
+const press = (key, mode = null) => to_program({ type: "press", key, mode });
+watch_typed_keys(type_key);
+watch_buttons([...document.querySelectorAll("#keys button")], element("legend"), focus_view, press);
+const end_gestures = watch_gestures(element("screen"), to_program, focus_view);
 watch_fullscreen(element("viewer"), element("full"), element("leave"), focus_view);
 window.addEventListener("blur", () => {
   end_hold();
   end_gestures();
+  to_program({ type: "end_gestures" });
 });
 // Back from the back/forward cache, just as it was: the keys go on at once.
 window.addEventListener("pageshow", (event) => event.persisted && focus_view());

@@ -194,13 +194,47 @@ EMSCRIPTEN_KEEPALIVE int page_drag_mode(int button, int shift)
     return drag_mode(button, shift != 0);
 }
 
-// The page takes the mouse, the wheel and the keys other than typed ones
-// itself, with the browser's own meaning kept where it has one (a reload,
-// a scroll): GLUT's listeners never hand them to the program, which would
-// count each step twice.
+// The page takes the keys, the mouse and the wheel itself, with the
+// browser's own meaning kept where it has one (a reload, a scroll), and
+// hands the program its presses: the program has no listeners of its own.
 void glutMouseFunc(void (*)(int, int, int, int)) {}
 void glutMotionFunc(void (*)(int, int)) {}
 void glutSpecialFunc(void (*)(int, int, int)) {}
+
+// Emscripten's GLUT reads the document (its listeners, the canvas's style,
+// full screen), which a worker has not. The window is the canvas the page
+// handed over, whose size the page's side sets.
+void glutInit(int*, char**) {}
+void glutInitWindowSize(int, int) {}
+void glutInitWindowPosition(int, int) {}
+
+// The context GLUT would make, on the canvas the page's side has already
+// asked it of (the same attributes give the same context), and the
+// emulation started on it.
+EM_JS(int, make_context, (), {
+    var handle = GL.createContext(Module["canvas"], Module["context_attributes"]);
+    if (!handle)
+        return 0;
+    GL.makeContextCurrent(handle);
+    Module.ctx = GLctx;
+    Module.useWebGL = true;
+    Browser.moduleContextCreatedCallbacks.forEach(function(callback) { callback(); });
+    return 1;
+});
+
+int glutCreateWindow(const char*)
+{
+    return make_context();
+}
+
+// As GLUT's: the projection for the window, a first frame asked for, and
+// back to the browser with the program kept alive.
+void glutMainLoop()
+{
+    reshape(window_width, window_height);
+    glutPostRedisplay();
+    emscripten_exit_with_live_runtime();
+}
 
 namespace {
 

@@ -1,47 +1,85 @@
-// The runs of the program, each on a canvas and in a runtime of its own,
-// with its picture. A new picture starts the next run; so does a lost
-// WebGL context, from which the next run comes back with the same picture
-// and the view as it was.
+// The runs of the program, each on a canvas of its own, with its picture.
+// A new picture starts the next run; so does a lost WebGL context, from
+// which the next run comes back with the same picture and the view as it
+// was. The program runs in a dedicated worker of the page
+// (program_worker.js) where the browser can draw there, which the first
+// run finds out by trying, else on the page's own thread, and there too
+// where the address asks for it (`?thread=page`). The page speaks to it by
+// messages alone, the same in both places (program_host.js).
 import { make_follower } from "./address.js";
 import { make_chart } from "./chart.js";
-import { end_gestures } from "./gestures.js";
-import { end_hold, hold_presses, name_buttons, send_presses } from "./keys.js";
+import { end_hold, name_buttons } from "./keys.js";
 import { say_problem, show } from "./panel.js";
-import { current_mode, read_line, view_field_count } from "./program.js";
-import { fit, fits, watch_size } from "./screen.js";
+import { read_line } from "./program.js";
+import { buffer_of, watch_size } from "./screen.js";
 
 const screen = document.getElementById("screen");
 const loading = document.getElementById("loading");
 const [bar, uploads] = loading.children;
 const note_time = make_chart(document.getElementById("chart"), document.getElementById("caption"));
 
-let program = null; // the module of the run now going
-let waiting = null; // a lost run, while no context can be had
+let program = null; // the run now going: {run, canvas, picture, view, lost, buffer, drawn, shown}
+let waiting = null; // a lost run's picture and view, while no context can be had
+let runs = 0;
+
+// Where the program runs, and a promise of the end of the channel to it.
+let in_worker = new URLSearchParams(location.search).get("thread") !== "page" &&
+  "transferControlToOffscreen" in HTMLCanvasElement.prototype;
+let settled = false; // whether a run has shown that the program can draw there
+let channel = in_worker ? Promise.resolve(worker()) : own_thread();
+const post = (message, transfer = []) => channel.then((to) => to.postMessage(message, transfer));
+
+function worker() {
+  const worker = new Worker("program_worker.js");
+  worker.onmessage = receive;
+  // A worker that cannot even start is one that cannot draw.
+  worker.onerror = () => program && !settled && in_worker && cannot_draw(program);
+  return worker;
+}
+
+// The program on the page's own thread: its script, and its side of the
+// messages, at the other end of a channel within the thread.
+async function own_thread() {
+  await new Promise((resolve, reject) => {
+    const element = document.createElement("script");
+    element.src = "textures.js";
+    element.onload = resolve;
+    element.onerror = () => reject(new Error("textures.js did not load"));
+    document.head.append(element);
+  });
+  const { serve } = await import("./program_host.js");
+  // Messages go over as they are (a canvas too), in order, once the code
+  // that sent them is done.
+  const ends = [{}, {}];
+  ends.forEach((end, i) => {
+    end.postMessage = (data) => queueMicrotask(() => ends[1 - i].onmessage({ data }));
+  });
+  ends[0].onmessage = receive;
+  serve(ends[1]);
+  return ends[0];
+}
 
 export const focus_view = () => document.getElementById("canvas")?.focus({ preventScroll: true });
-
-// The view of a run, its camera's fields and view mode as the program
-// gives them; before its first frame, the one it is to start from.
-const view_of_run = (module) => (module.drawn
-  ? Array.from({ length: view_field_count }, (_, i) => module._view_field(i))
-  : module.view);
 
 // The run whose view is on screen, or null where there is none.
 const on_screen = () => (program?.drawn && !program.quitting ? program : null);
 
-// The view now on screen, or null where there is none.
-export const view_now = () => {
-  const run = on_screen();
-  return run && view_of_run(run);
-};
+// The view now on screen, its camera's fields and view mode as the program
+// gives them, or null where there is none.
+export const view_now = () => on_screen()?.shown ?? null;
 
-// The running program's rule for the pointer's steps (src/pointer.h), or
-// null where no run has drawn.
-const rule = {
-  travel_steps: (travel, sent) => program._page_travel_steps(travel, sent),
-  drag_mode: (button, shift) => program._page_drag_mode(button, shift),
-};
-export const rule_now = () => on_screen() && rule;
+// Hands the running program a message of the page's (a press, a gesture's
+// event), or drops it where there is no run.
+export function to_program(message) {
+  if (program && !program.quitting)
+    post(message);
+}
+
+// A typed key: at once where a view is on screen, else dropped.
+export function type_key(key) {
+  if (on_screen())
+    post({ type: "key", key });
+}
 
 // The page's address follows the view.
 const follow = make_follower(view_now);
@@ -49,33 +87,23 @@ const follow = make_follower(view_now);
 // Shows this view (an address's): at once where the run has drawn, else
 // from its first frame.
 export function show_view(view) {
-  if (!program)
+  if (!program || program.quitting)
     return;
-  if (program.drawn) {
-    view.forEach((value, i) => program._set_view_field(i, value));
-    program._redraw();
-  } else {
+  if (!program.drawn)
     program.view = view;
-  }
+  post({ type: "view", view });
   name_buttons(view[view.length - 1]);
 }
 
-// The canvas needs another drawing buffer: it is given it just before the
-// next frame, which, once the run has drawn its first, is asked for now.
+// The canvas needs another drawing buffer: the program's side gives it just
+// before the next frame, which, once the run has drawn its first, it draws
+// now.
 const observe = watch_size(() => {
-  if (!program || fits(program.canvas))
+  const buffer = program && !program.quitting && buffer_of(program.canvas);
+  if (!buffer || (buffer[0] === program.buffer?.[0] && buffer[1] === program.buffer?.[1]))
     return;
-  program.refit = true;
-  if (program.drawn && !program.quitting)
-    program._redraw();
-});
-
-const script = new Promise((resolve, reject) => {
-  const element = document.createElement("script");
-  element.src = "textures.js";
-  element.onload = resolve;
-  element.onerror = () => reject(new Error("textures.js did not load"));
-  document.head.append(element);
+  program.buffer = buffer;
+  post({ type: "buffer", buffer });
 });
 
 function show_uploads(count) {
@@ -83,53 +111,56 @@ function show_uploads(count) {
   uploads.textContent = `${count} of ${bar.max} textures up`;
 }
 
-// A line of the run's standard output.
-function output(module, line) {
+// A message of the program's side; those of runs that are over are not
+// heard, but for a lost context given back.
+function receive({ data }) {
+  if (data.type === "restored") {
+    if (waiting?.lost === data.run)
+      start(waiting.picture, { view: waiting.view, lost: waiting.lost });
+    return;
+  }
+  const run = program;
+  if (!run || data.run !== run.run || run.quitting)
+    return;
+  if (data.type === "line")
+    data.kind === "output" ? output(run, data.line, data.view) : show(data.line, data.kind);
+  else if (data.type === "uploads")
+    show_uploads(data.count);
+  else if (data.type === "no_context")
+    cannot_draw(run);
+  else if (data.type === "lost")
+    lose(run, data.view);
+}
+
+// A line of the run's standard output, and the view after it.
+function output(run, line, view) {
   show(line, "output");
+  run.shown = view ?? run.shown;
   const { mode, rate } = read_line(line) ?? {};
   if (mode !== undefined) {
     name_buttons(mode);
     follow();
   } else if (rate !== undefined) {
     note_time(rate);
-    if (!module.drawn) {
-      module.drawn = true;
+    if (!run.drawn) {
+      run.drawn = true;
+      settled = true;
       // On the page's clock, for whoever measures its start (a profiler,
       // the benchmark).
       performance.mark("first frame");
       loading.hidden = true;
-      send_presses(({ key, mode }) => module._press_from_page(key.charCodeAt(0), mode ?? current_mode));
     }
     follow();
   }
 }
 
-// A stream of one run's bytes, cut into lines; silent once that run is
-// over.
-function stream(module, kind) {
-  let bytes = [];
-  const decoder = new TextDecoder();
-  return (byte) => {
-    if (module !== program)
-      return;
-    if (byte === null || byte === 10) {
-      if (byte === 10 || bytes.length > 0) {
-        const line = decoder.decode(new Uint8Array(bytes));
-        kind === "output" ? output(module, line) : show(line, kind);
-      }
-      bytes = [];
-    } else {
-      bytes.push(byte < 0 ? byte + 256 : byte);
-    }
-  };
-}
-
 // Starts a run with the picture (a promise of an ArrayBuffer, or of null
 // for none, which is put into its working directory in the place of the
 // one before), at the view given (its fields, as the program gives them:
-// an address's, or the one a lost context had, `lost`) or the start view.
-// False where the browser gives the page no WebGL context.
-export function start(picture, { view = null, lost = false } = {}) {
+// an address's, or the one a lost run had) or the start view; `lost` is
+// the number of the run whose context was lost, which this one brings
+// back.
+export function start(picture, { view = null, lost = null } = {}) {
   waiting = null;
   if (program)
     quit(program);
@@ -139,123 +170,61 @@ export function start(picture, { view = null, lost = false } = {}) {
   document.getElementById("canvas")?.remove();
   screen.prepend(fresh);
   observe(fresh);
-  // The context GLUT asks for (RGB, double-buffered, depth), had now: the
-  // browser sets it up while the program loads, and GLUT then finds it.
-  const webgl =
-    fresh.getContext("webgl", { alpha: false, depth: true, stencil: false, antialias: false });
   fresh.focus({ preventScroll: true });
   end_hold();
-  end_gestures();
   say_problem("");
-  if (!webgl) {
-    // WebGL turned off, or no GPU to be had: the program could draw nothing,
-    // and no run takes the page's presses.
-    say_problem("page: this browser gives the page no WebGL context, which the viewer needs");
-    hold_presses(true);
-    loading.hidden = true;
-    program = null;
-    return false;
-  }
-  // Until the first frame, presses wait for it; while a lost view comes
-  // back, there is none for them to act on.
-  hold_presses(lost);
   name_buttons(view ? view[view.length - 1] : 0);
   show_uploads(0);
   loading.hidden = false;
-  const module = {
-    canvas: fresh,
-    arguments: [],
-    picture,
-    view,
-    webgl,
-    refit: true,
-    preRun: [() => {
-      // The program's own standard output and error, apart from the
-      // runtime's messages, which go to the browser's console alone.
-      module.FS.init(null, stream(module, "output"), stream(module, "error"));
-      module.addRunDependency("armor.raw");
-      picture.then((bytes) => {
-        if (bytes)
-          module.FS.writeFile("armor.raw", new Uint8Array(bytes));
-        module.removeRunDependency("armor.raw");
-      });
-    }],
-    on_upload: (count) => module === program && show_uploads(count),
-    // Before each frame: none without a context to draw on; the first one
-    // shows the view carried over; each at the drawing buffer the canvas
-    // needs.
-    preMainLoop: () => {
-      if (webgl.isContextLost())
-        return false;
-      module.view?.forEach((value, i) => module._set_view_field(i, value));
-      module.view = null;
-      if (module.refit && fit(fresh))
-        module._fit_buffer(fresh.width, fresh.height);
-      module.refit = false;
-      return true;
-    },
-    // Alive between frames, and after the program's own exit as it
-    // always was; only the page ends a run (quit).
-    noExitRuntime: true,
-    onExit: () => { module.ended = true; },
-    printErr: (text) => console.warn(text),
-  };
-  fresh.addEventListener("webglcontextlost", (event) => {
-    // Without this the browser would never give the context back.
-    event.preventDefault();
-    if (module === program && !module.quitting)
-      lose(module);
-  });
-  program = module;
-  // A run that a newer one overtook while it loaded ends once it is up.
-  script.then(() => textures(module)).then(() => {
-    if (module !== program)
-      quit(module);
-  });
-  return true;
+  const run = { run: ++runs, canvas: fresh, picture, view, lost, buffer: buffer_of(fresh),
+                drawn: false, shown: null };
+  program = run;
+  // A canvas is handed over once: each run has a new one.
+  const canvas = in_worker ? fresh.transferControlToOffscreen() : fresh;
+  post({ type: "start", run: run.run, canvas, view, lost: lost !== null, buffer: run.buffer },
+       in_worker ? [canvas] : []);
+  picture.then((bytes) => post({ type: "picture", run: run.run, bytes }));
 }
 
-// Ends a run, and lets its WebGL context go at once: the page's own doing,
-// not a loss.
-function quit(module) {
-  module.quitting = true;
-  if (!module.ended && module._quit_viewer) {
-    try {
-      module._quit_viewer();
-    } catch (exit) {
-      if (exit?.name !== "ExitStatus")
-        throw exit;
-    }
+// Ends a run: the page's own doing, not a loss.
+function quit(run) {
+  run.quitting = true;
+  post({ type: "quit", run: run.run });
+}
+
+// No WebGL context can be had for the run. In a worker that has not drawn
+// yet, the browser cannot draw there (WebKit today): the page runs the
+// program itself from now on. Bringing a lost view back, the page waits
+// for the browser to give the context back. Otherwise WebGL is turned off,
+// or there is no GPU to be had: the program could draw nothing, and no run
+// takes the page's presses.
+function cannot_draw(run) {
+  run.quitting = true;
+  program = null;
+  if (in_worker && !settled) {
+    in_worker = false;
+    channel.then((worker) => worker.terminate());
+    channel = own_thread();
+    start(run.picture, { view: run.view, lost: run.lost });
+  } else if (run.lost !== null) {
+    waiting = { picture: run.picture, view: run.view, lost: run.lost };
+    const message = "page: no WebGL context can be had now; the page tries again when the " +
+                    "browser gives one back";
+    say_problem(message);
+    show(message, "page");
+  } else {
+    say_problem("page: this browser gives the page no WebGL context, which the viewer needs");
+    loading.hidden = true;
   }
-  module.webgl.getExtension("WEBGL_lose_context")?.loseContext();
 }
 
-// The run's context is gone, and its picture with it: it ends, and a new
-// run takes its picture and view.
-function lose(module) {
-  const view = view_of_run(module);
+// The run's context is gone, and its picture with it: it is over, and a
+// new run takes its picture and view.
+function lose(run, view) {
   show("page: the WebGL context was lost; the view comes back as soon as the page can draw " +
        "again", "page");
-  hold_presses(true);
+  run.quitting = true;
+  program = null;
   loading.hidden = true;
-  quit(module);
-  come_back({ picture: module.picture, view, context: module.webgl });
-}
-
-function come_back(lost) {
-  if (start(lost.picture, { view: lost.view, lost: true })) {
-    // The lost context, where the browser gave it back, is not used.
-    if (!lost.context.isContextLost())
-      lost.context.getExtension("WEBGL_lose_context")?.loseContext();
-    return;
-  }
-  waiting = lost;
-  const message = "page: no WebGL context can be had now; the page tries again when the " +
-                  "browser gives one back";
-  say_problem(message);
-  show(message, "page");
-  lost.context.canvas.addEventListener("webglcontextrestored", () => {
-    if (waiting === lost)
-      come_back(lost);
-  }, { once: true });
+  start(run.picture, { view, lost: run.run });
 }

@@ -5,26 +5,13 @@
 // pixels as it covers on the screen, up to 4096.
 const buffer_side = (css, ratio) => Math.min(4096, Math.round(css * ratio));
 
-// The drawing buffer the canvas needs now: width and height.
-function buffer_of(canvas) {
+// The drawing buffer the canvas needs now, [width, height]; null for one
+// that covers no pixel (not shown), which keeps the one it has. The
+// program's side gives it to the canvas.
+export function buffer_of(canvas) {
   const { width, height } = canvas.getBoundingClientRect();
-  return [buffer_side(width, devicePixelRatio), buffer_side(height, devicePixelRatio)];
-}
-
-// Whether the canvas has the drawing buffer `buffer` it needs; one that
-// covers no pixel (not shown) keeps the one it has.
-export function fits(canvas, [width, height] = buffer_of(canvas)) {
-  return (canvas.width === width && canvas.height === height) || width === 0 || height === 0;
-}
-
-// Gives the canvas the drawing buffer it needs, where it has another;
-// true where it did, the picture on it then gone.
-export function fit(canvas) {
-  const buffer = buffer_of(canvas);
-  if (fits(canvas, buffer))
-    return false;
-  [canvas.width, canvas.height] = buffer;
-  return true;
+  const buffer = [buffer_side(width, devicePixelRatio), buffer_side(height, devicePixelRatio)];
+  return buffer[0] === 0 || buffer[1] === 0 ? null : buffer;
 }
 
 // Calls `changed` whenever the canvas may need another drawing buffer: its

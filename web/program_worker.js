@@ -1,0 +1,13 @@
+// The page's worker, where the program runs off the page's thread: the
+// program's script and its side of the page's messages (program_host.js),
+// fetched side by side. Messages that come before that side is up wait
+// for it.
+"use strict";
+const early = [];
+self.onmessage = (event) => early.push(event);
+const host = import("./program_host.js");
+importScripts("textures.js");
+host.then(({ serve }) => {
+  serve(self);
+  early.forEach((event) => self.onmessage(event));
+});
