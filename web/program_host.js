@@ -29,6 +29,19 @@ import { make_gestures } from "./gestures.js";
 import { hold_presses, press, send_presses } from "./keys.js";
 import { current_mode, read_line, view_field_count } from "./program.js";
 
+// The program's WebAssembly, fetched and compiled as soon as this side is
+// up, side by side with the program's script; each run is an instance of
+// it. Compiled as it arrives where the server names its type.
+const compiled = fetch("textures.wasm").then(async (response) => {
+  if (!response.ok)
+    throw new Error(`textures.wasm: ${response.status} ${response.statusText}`);
+  try {
+    return await WebAssembly.compileStreaming(response.clone());
+  } catch {
+    return WebAssembly.compile(await response.arrayBuffer());
+  }
+});
+
 // The context GLUT asks for: RGB, double-buffered, depth.
 const context_attributes = { alpha: false, depth: true, stencil: false, antialias: false };
 
@@ -98,6 +111,12 @@ export function serve(port) {
       wanted: buffer,
       picture_given,
       arguments: [],
+      instantiateWasm: (imports, receive) => {
+        compiled.then((wasm) => WebAssembly.instantiate(wasm, imports)
+          .then((instance) => receive(instance, wasm)))
+          .catch((error) => line(module, "error", `page: ${error.message}`));
+        return {};
+      },
       preRun: [() => {
         // The program's own standard output and error, apart from the
         // runtime's messages, which go to the browser's console alone.
