@@ -65,10 +65,11 @@
 //   copy:FROM:TO       copies the folder FROM over TO, as a new build would
 //   offline            stops the web server, whose process is PID
 //   reload             reloads the page, and waits for its first frame
-//   lose, lose:blocked the viewer's WebGL context is lost (WEBGL_lose_context);
-//                      waits for the page's line on it and, unless no new
-//                      context is to be had ("blocked") until restore, for
-//                      the frame that brings the view back
+//   lose, lose:blocked the viewer's WebGL context is lost (WEBGL_lose_context),
+//                      on the page's thread or in its worker, wherever the
+//                      program draws; waits for the page's line on it and,
+//                      unless no new context is to be had ("blocked") until
+//                      restore, for the frame that brings the view back
 //   restore            new contexts can be had again, and the lost one is
 //                      given back; waits for the frame that brings the view
 //                      back
@@ -79,7 +80,10 @@
 // "problem" (the text above the canvas), "panel" (the lines
 // of the console panel), "caption" (the chart's), "layouts", "heaps",
 // "accessibility" (for each axe step, the rules the page breaks and where),
-// "caches" (one list of names for each worker step), "installability"
+// "page_thread" (the WebGL contexts made, WebGL calls and WebAssembly
+// modules compiled or instances made on the page's own thread, from the
+// document's start), "caches" (one list of names for each worker step),
+// "installability"
 // (Chromium's reasons, by id), "addresses" (one for each address step) and
 // "restored" (for each back step, whether the page came from the cache).
 // Each breach of the page's Content-Security-Policy is a console message of
@@ -139,6 +143,7 @@ function wait_for_line(key, from) {
     : wait_for(key === next_mode ? "mode" : "rate", from, `the line after ${key}`);
 }
 
+let drawing_worker = null; // the worker whose context the lose step lost
 const browser = await launch(options.browser);
 let status = 0;
 try {
@@ -155,7 +160,43 @@ try {
       (event) => console.error(`policy violation: ${event.violatedDirective} ${event.blockedURI}`),
       true);
     window.addEventListener("pageshow", (event) => { window.restored = event.persisted; });
+    // What the page's own thread does with WebGL and WebAssembly.
+    const use = window.page_thread = { contexts: 0, calls: 0, wasm: 0 };
+    const count = (object, name, what) => {
+      const original = object[name];
+      object[name] = function (...rest) {
+        use[what]++;
+        return new.target ? Reflect.construct(original, rest, new.target) : original.apply(this, rest);
+      };
+    };
+    const get_context = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function (type, ...rest) {
+      const context = get_context.call(this, type, ...rest);
+      use.contexts += context !== null && type.startsWith("webgl");
+      return context;
+    };
+    for (const kind of [WebGLRenderingContext, WebGL2RenderingContext])
+      for (const [name, { value }] of Object.entries(Object.getOwnPropertyDescriptors(kind.prototype)))
+        if (typeof value === "function" && name !== "constructor")
+          count(kind.prototype, name, "calls");
+    for (const name of ["compile", "compileStreaming", "instantiate", "instantiateStreaming",
+                        "Module", "Instance"])
+      count(WebAssembly, name, "wasm");
   });
+  // Where the program draws in a worker: the worker's WebGL contexts, so
+  // that the lose step can lose one, and no new one while it blocks them.
+  page.on("workercreated", (worker) => worker.evaluate(() => {
+    self.contexts = [];
+    const get_context = OffscreenCanvas.prototype.getContext;
+    OffscreenCanvas.prototype.getContext = function (type, ...rest) {
+      if (self.blocked && type.startsWith("webgl"))
+        return null;
+      const context = get_context.call(this, type, ...rest);
+      if (context !== null && type.startsWith("webgl"))
+        self.contexts.push(context);
+      return context;
+    };
+  }).catch(() => {}));
   page.on("pageerror", (error) => note("pageerror", String(error.message ?? error)));
   await page.goto(options.url);
 
@@ -380,34 +421,56 @@ try {
       await wait_for("rate", from, "the reloaded page's first frame");
     } else if (verb === "lose") {
       const blocked = argument === "blocked";
-      await page.evaluate((blocked) => {
-        window.lost = document.getElementById("canvas").getContext("webgl")
-          .getExtension("WEBGL_lose_context");
-        if (blocked) {
-          // No page can have a context, as when the GPU is gone.
-          const get_context = HTMLCanvasElement.prototype.getContext;
-          window.unblock = () => { HTMLCanvasElement.prototype.getContext = get_context; };
-          HTMLCanvasElement.prototype.getContext = function (type, ...rest) {
-            return type.startsWith("webgl") ? null : get_context.call(this, type, ...rest);
-          };
+      // The page's canvas, once handed over to the worker, has no context
+      // of the page's.
+      const handed_over = await page.$eval("#canvas", (canvas) => {
+        try {
+          canvas.getContext("webgl");
+          return false;
+        } catch {
+          return true;
         }
-        window.lost.loseContext();
-      }, blocked);
+      });
+      drawing_worker = handed_over
+        ? page.workers().find((worker) => worker.url().endsWith("program_worker.js")) : null;
+      if (drawing_worker) {
+        await drawing_worker.evaluate((blocked) => {
+          self.lost = self.contexts.at(-1).getExtension("WEBGL_lose_context");
+          self.blocked = blocked;
+          self.lost.loseContext();
+        }, blocked);
+      } else {
+        await page.evaluate((blocked) => {
+          window.lost = document.getElementById("canvas").getContext("webgl")
+            .getExtension("WEBGL_lose_context");
+          if (blocked) {
+            // No page can have a context, as when the GPU is gone.
+            const get_context = HTMLCanvasElement.prototype.getContext;
+            window.unblock = () => { HTMLCanvasElement.prototype.getContext = get_context; };
+            HTMLCanvasElement.prototype.getContext = function (type, ...rest) {
+              return type.startsWith("webgl") ? null : get_context.call(this, type, ...rest);
+            };
+          }
+          window.lost.loseContext();
+        }, blocked);
+      }
       await wait_until(() => result.messages.slice(from).some(
         (m) => m.type === "info" && m.text.startsWith("page: the WebGL context was lost")),
         "the page's line on the lost context");
       if (!blocked)
         await wait_for("rate", from, "the frame after the lost context");
     } else if (verb === "restore") {
-      await page.evaluate(() => {
-        window.unblock?.();
-        window.lost.restoreContext();
+      await (drawing_worker ?? page).evaluate(() => {
+        self.blocked = false;
+        self.unblock?.();
+        self.lost.restoreContext();
       });
       await wait_for("rate", from, "the frame after the context came back");
     } else {
       throw new Error(`unknown step ${step}`);
     }
   }
+  result.page_thread = await page.evaluate(() => window.page_thread);
   result.isolated = await page.evaluate(() => window.crossOriginIsolated);
   result.workers = await page.evaluate(() => "serviceWorker" in navigator);
   result.problem = await page.$eval("#problem", (element) => element.textContent);
