@@ -15,10 +15,10 @@ const module = (name) =>
 const { fragment_of, view_of } = await module("address");
 const { keep_picture, kept_picture } = await module("kept");
 const { caption_of, issue_time, statistics } = await module("chart");
-const { make_pinch, make_wheel } = await module("gestures");
-const { hold_presses, press, send_presses } = await module("keys");
+const { make_gestures, make_pinch, make_wheel } = await module("gestures");
+const { hold_presses, press, send_presses, typed_key } = await module("keys");
 const { cut_off, raw_of } = await module("picture");
-const { read_line, step_pixels, zoom } = await module("program");
+const { current_mode, no_drag, pan, read_line, step_pixels, zoom } = await module("program");
 
 test("the program's two lines read as it prints them, and no other line does", () => {
   assert.deepEqual(read_line("FPS: 1253.132812"), { rate: 1253.132812 });
@@ -143,6 +143,52 @@ test("two fingers zoom by their distance and pan by their midpoint, a finger at 
   assert.equal(steps(pinch.move(2, 230.5, 210)), "21 42");
   assert.equal(steps(pinch.end()), "21");
   assert.equal(steps(pinch.end()), "");
+});
+
+test("the pointer's events, passed on, make each step once, and none before a run draws", () => {
+  const made = [];
+  let running = null;
+  const gestures = make_gestures((key, mode) => made.push({ key, mode }), () => running);
+  const taken = () => steps(made.splice(0));
+  const pointer = (what, id, x, y, more = {}) => gestures.pointer({ what, id, x, y, ...more });
+  pointer("down", 1, 0, 0, { button: 0 });
+  pointer("move", 1, 40, 0);
+  assert.equal(taken(), "", "a mouse drag begun before the first frame is not taken");
+  pointer("up", 1);
+  running = { travel_steps: rule,
+              drag_mode: (button, shift) => (button === 2 || shift ? pan : button ? no_drag : current_mode) };
+  pointer("down", 2, 0, 0, { button: 2 });
+  pointer("move", 2, 25, -12);
+  pointer("move", 2, 31, -12);
+  assert.equal(taken(), "62 62 82 62", "a right drag pans, each step once");
+  pointer("up", 2);
+  pointer("move", 2, 90, 0);
+  pointer("down", 3, 0, 0, { button: 1 });
+  pointer("move", 3, 90, 0);
+  assert.equal(taken(), "", "nothing after the release, nor for the middle button");
+  // Two fingers; the one left on drags on from where it is.
+  pointer("down", 4, 100, 200, { touch: true });
+  pointer("down", 5, 220, 200, { touch: true });
+  pointer("move", 4, 90, 200);
+  pointer("move", 5, 230, 200);
+  pointer("up", 5);
+  assert.equal(taken(), "81 81");
+  pointer("move", 4, 90, 215);
+  assert.equal(taken(), "2null");
+  gestures.wheel(100, 0);
+  assert.equal(taken(), "21 21 21 21 21");
+  gestures.end();
+  pointer("move", 4, 90, 300);
+  assert.equal(taken(), "", "ended");
+});
+
+test("a typed key is the program's by its place on the keyboard, whatever Caps Lock says", () => {
+  const key = (keyCode, more = {}) => typed_key({ keyCode, ...more });
+  assert.deepEqual([key(54), key(104), key(82), key(86), key(50, { shiftKey: true })],
+                   ["6", "8", "r", "v", "2"]);
+  for (const other of [key(82, { shiftKey: true }), key(54, { ctrlKey: true }), key(65),
+                       key(37), key(55)])
+    assert.equal(other, null);
 });
 
 // A PNG's chunks (length, type, data, CRC; the CRC unchecked here).

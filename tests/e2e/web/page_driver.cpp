@@ -91,6 +91,8 @@ page_run drive(const drive_options& options)
     run.caches = document["caches"].get<std::vector<std::vector<std::string>>>();
     run.addresses = document["addresses"].get<std::vector<std::string>>();
     run.restored = document["restored"].get<std::vector<bool>>();
+    if (const nlohmann::json& use = document["page_thread"]; use.is_object())
+        run.page_thread = {use["contexts"], use["calls"], use["wasm"]};
     if (document.contains("installability"))
         run.installability = document["installability"].get<std::vector<std::string>>();
     return run;
@@ -101,7 +103,7 @@ page_run drive_zip(drive_options options)
     // Firefox draws with WebGL only on a display.
     x_display();
     web_server served(TEXTURES_WEB_FOLDER, true);
-    options.url = served.url;
+    options.url = served.url + options.query;
     return drive(options);
 }
 

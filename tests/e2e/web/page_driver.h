@@ -13,6 +13,7 @@
 struct drive_options {
     std::string browser{}; // chromium, firefox or firefox-no-workers
     std::string url{};
+    std::string query{}; // after drive_zip's address: "?thread=page"
     std::string folder{}; // where shots go
     std::string device = "desktop";
     std::vector<std::string> steps{};
@@ -64,6 +65,11 @@ struct page_run {
     std::optional<std::vector<std::string>> installability; // Chromium's reasons
     std::vector<std::string> addresses; // at each address step
     std::vector<bool> restored; // at each back step: from the back/forward cache
+    // On the page's own thread, from the document's start: the WebGL
+    // contexts made, the WebGL calls, and the WebAssembly compiled or run.
+    struct {
+        int contexts = -1, calls = -1, wasm = -1;
+    } page_thread;
 
     // The program's standard output from the start of step `first` (its
     // index among the steps) to the start of step `end`.

@@ -138,6 +138,53 @@ TEST_P(web, draws_at_the_screens_pixels_and_zooms_and_pans_by_wheel_and_right_dr
 
 INSTANTIATE_TEST_SUITE_P(browsers, web, testing::Values("chromium", "firefox"));
 
+namespace {
+
+// A browser, and the address's query: none, where the program runs in the
+// page's worker; "?thread=page", where it runs on the page's own thread.
+class threads : public testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+}
+
+TEST_P(threads, the_page_thread_draws_nothing_where_the_worker_can_and_both_count_the_gestures)
+{
+    scratch_directory shots;
+    const auto [browser, query] = GetParam();
+    const std::vector<std::string> steps{"frame", "key:6", "click:v", "drag:mouse:0,25",
+                                         "wheel:-100", "settle", "lose", "shot:back"};
+    const page_run run =
+        drive_zip({.browser = browser, .query = query, .folder = shots.path(), .steps = steps});
+    ASSERT_EQ(run.status, 0) << run.driver_errors;
+    if (*query == '\0') {
+        EXPECT_EQ(run.page_thread.contexts, 0);
+        EXPECT_EQ(run.page_thread.calls, 0);
+        EXPECT_EQ(run.page_thread.wasm, 0);
+    } else {
+        // What the worker's page must not do, the own thread's does.
+        EXPECT_GE(run.page_thread.contexts, 2) << "one a run";
+        EXPECT_GT(run.page_thread.calls, 1000);
+        EXPECT_GE(run.page_thread.wasm, 1);
+    }
+    // A frame a step: 2 for the drag's 25 px, 5 for a notch; the view
+    // comes back in one after the loss.
+    const std::string frame = "FPS: ";
+    std::vector<std::string> kinds;
+    for (const std::string& line : run.output)
+        kinds.push_back(line.rfind(frame, 0) == 0 ? "frame" : line);
+    std::vector<std::string> expected{"frame", "frame", "view mode: 1"};
+    expected.insert(expected.end(), 8, "frame");
+    EXPECT_EQ(kinds, expected);
+    camera_model camera;
+    for (const char key : std::string("6v2288888"))
+        camera.press(key);
+    expect_shot(shots.path() + "/back.png", camera);
+    EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(paths, threads,
+                         testing::Values(std::pair{"chromium", ""}, std::pair{"firefox", ""},
+                                         std::pair{"chromium", "?thread=page"}));
+
 TEST(web_chromium, a_missing_or_short_picture_shows_the_message_and_no_frame)
 {
     for (const char* device : {"desktop", "phone"})
