@@ -3,10 +3,13 @@
 // headless Chromium on a desktop-sized and a phone-sized screen and in
 // Firefox ESR, each beside a bare page's on the same screen
 // (bare_page.html, its lower bound), and on the desktop beside a second
-// load, online and offline from the service worker; and the
-// issue times of the "FPS:" lines of the same key presses in both browsers
-// and in the desktop viewer on the display (DISPLAY). Prints Markdown
-// tables.
+// load, online and offline from the service worker; the same with the
+// program on the page's own thread (`?thread=page`) rather than in its
+// worker; the longest stretch the page's thread is busy, from the start
+// through keys and gestures, and Lighthouse's mobile total blocking time,
+// on both paths and the bare page's; and the issue times of the "FPS:"
+// lines of the same key presses in both browsers and in the desktop viewer
+// on the display (DISPLAY). Prints Markdown tables.
 //
 //   web_bench [key presses, default 300] [page loads, default 9]
 
@@ -53,6 +56,23 @@ nlohmann::json page_run(const std::string& browser, const std::string& device,
     if (run.wait_exit(20s) != 0)
         throw std::runtime_error("web_bench.mjs failed: " + run.error_output());
     return nlohmann::json::parse(document);
+}
+
+// Lighthouse's total blocking time of the page at `url`, in ms, on its
+// simulated slow phone, in a Chromium of its own.
+double blocking_time(const std::string& url)
+{
+    process lighthouse(
+        {.argv = {"npx", "--yes", "lighthouse@13", url, "--quiet", "--only-categories=performance",
+                  "--chrome-flags=--headless=new --no-sandbox --use-angle=swiftshader "
+                  "--enable-unsafe-swiftshader --disable-background-networking "
+                  "--disable-component-update --disable-sync --no-first-run --disable-quic",
+                  "--output=json", "--output-path=stdout"},
+         .environment = {{"CHROME_PATH", "/usr/bin/chromium"}}});
+    const std::string report = lighthouse.rest_of_output(300s);
+    if (lighthouse.wait_exit(20s) != 0)
+        throw std::runtime_error("lighthouse failed: " + lighthouse.error_output());
+    return nlohmann::json::parse(report)["audits"]["total-blocking-time"]["numericValue"];
 }
 
 // The same presses in the desktop viewer, one frame at a time.
@@ -163,15 +183,17 @@ void run(int presses, int loads)
                     *std::max_element(first.begin(), first.end()), median(parsed), median(ours));
     }
 
+    const std::string own_thread = served.url + "?thread=page";
+    const std::string bare_page = served.url + "bare_page.html";
     std::printf("\n### Beside the bare page, and loaded again, medians in ms\n\n"
-                "| Browser | screen | page | bare page | ratio | again online | again offline |\n"
-                "|---|---|---|---|---|---|---|\n");
+                "| Browser | screen | page | own thread | bare page | ratio | own thread's "
+                "| again online | again offline |\n|---|---|---|---|---|---|---|---|---|\n");
     for (const screen s : screens) {
-        const double bare =
-            median(first_frames(s.browser, s.device, served.url + "bare_page.html").first);
+        const double bare = median(first_frames(s.browser, s.device, bare_page).first);
+        const double own = median(first_frames(s.browser, s.device, own_thread).first);
         const double ours = first_loads[std::string(s.browser) + " " + s.device];
-        std::printf("| %s | %s | %.0f | %.0f | %.2f |", s.browser, s.device, ours, bare,
-                    ours / bare);
+        std::printf("| %s | %s | %.0f | %.0f | %.0f | %.2f | %.2f |", s.browser, s.device, ours,
+                    own, bare, ours / bare, own / bare);
         if (s.device != std::string("desktop")) {
             std::printf(" | |\n");
             continue;
@@ -182,6 +204,33 @@ void run(int presses, int loads)
             median(first_frames(s.browser, s.device, "", load::again_offline).first);
         std::printf(" %.0f | %.0f |\n", again, offline);
     }
+
+    std::printf("\n### The page's thread busy at a stretch, medians in ms\n\n"
+                "From the start through 20 presses, a drag and the wheel.\n\n"
+                "| Browser | screen | page | own thread | bare page (start only) |\n"
+                "|---|---|---|---|---|\n");
+    for (const screen s : screens) {
+        const auto busiest = [&](const std::string& url, int presses) {
+            std::vector<double> busy;
+            for (int i = 0; i < loads; ++i)
+                busy.push_back(page_run(s.browser, s.device, url, presses, "busy")["busy_ms"]);
+            return median(busy);
+        };
+        std::printf("| %s | %s | %.0f | %.0f | %.0f |\n", s.browser, s.device,
+                    busiest(served.url, 20), busiest(own_thread, 20), busiest(bare_page, 0));
+    }
+
+    std::printf("\n### Lighthouse's total blocking time, mobile, medians of 3 in ms\n\n"
+                "| page | own thread | bare page | ratio | own thread's |\n|---|---|---|---|---|\n");
+    std::vector<double> tbt[3];
+    for (int i = 0; i < 3; ++i)
+        for (int which = 0; which < 3; ++which)
+            tbt[which].push_back(blocking_time(which == 0   ? served.url
+                                               : which == 1 ? own_thread
+                                                            : bare_page));
+    const double bare_tbt = median(tbt[2]);
+    std::printf("| %.0f | %.0f | %.0f | %.2f | %.2f |\n", median(tbt[0]), median(tbt[1]), bare_tbt,
+                median(tbt[0]) / bare_tbt, median(tbt[1]) / bare_tbt);
 
     std::printf(
         "\n### Issue times of %d frames, in ms\n\n"

@@ -7,7 +7,10 @@
 // DEVICE is one of browsers.mjs's screens, the desktop by default. With
 // RELOAD, the times are those of a second load, once the page's service
 // worker is in charge: "online", or the web server's process, which is
-// stopped first, so that the page comes from the worker alone.
+// stopped first, so that the page comes from the worker alone. With
+// "busy" in its place, it notes the longest stretch the page's thread was
+// busy (busy_ms), from the document's start through the first frame, the
+// presses, a drag and the wheel: the longest wait a tap could have had.
 import { devices, launch, newest_worker, program_module } from "../tests/support/browsers.mjs";
 
 const { read_line, right } = await program_module();
@@ -17,13 +20,30 @@ const browser = await launch(browser_name);
 try {
   const page = await browser.newPage();
   await page.setViewport(devices[device]);
+  const busy = reload === "busy";
+  if (busy) {
+    // Tasks of its own, one after the other: the gaps between them are
+    // the thread's other work.
+    await page.evaluateOnNewDocument(() => {
+      window.busy_ms = 0;
+      const channel = new MessageChannel();
+      let last = performance.now();
+      channel.port1.onmessage = () => {
+        const now = performance.now();
+        window.busy_ms = Math.max(window.busy_ms, now - last);
+        last = now;
+        channel.port2.postMessage(0);
+      };
+      channel.port2.postMessage(0);
+    });
+  }
   // The page marks its first frame's line on its own clock, on which
   // navigation starts at 0.
   const first_frame = () => page.waitForFunction(
     () => performance.getEntriesByName("first frame")[0]?.startTime, { timeout: 60000 });
   await page.goto(url);
   await first_frame();
-  if (reload) {
+  if (reload && !busy) {
     await page.evaluate(newest_worker);
     if (reload !== "online")
       process.kill(Number(reload), "SIGTERM");
@@ -50,7 +70,25 @@ try {
     await page.keyboard.press(right);
     await frame;
   }
-  console.log(JSON.stringify({ browser: browser_name, device, first_frame_ms, parsed_ms, rates,
+  let busy_ms = null;
+  if (busy) {
+    // Skipped on the bare page, which has no canvas to drag on.
+    const canvas = await page.$("#canvas");
+    const box = canvas && await canvas.boundingBox();
+    if (box) {
+      const [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
+      await page.mouse.move(x, y);
+      await page.mouse.down();
+      for (let i = 1; i <= 20; ++i)
+        await page.mouse.move(x + 3 * i, y + 2 * i);
+      await page.mouse.up();
+      for (let i = 0; i < 5; ++i)
+        await page.mouse.wheel({ deltaY: i % 2 ? 100 : -100 });
+      await new Promise((resolve) => setTimeout(resolve, 1000));
+    }
+    busy_ms = await page.evaluate(() => window.busy_ms);
+  }
+  console.log(JSON.stringify({ browser: browser_name, device, first_frame_ms, parsed_ms, rates, busy_ms,
                                isolated: await page.evaluate(() => window.crossOriginIsolated) }));
 } finally {
   await browser.close();

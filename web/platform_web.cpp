@@ -208,11 +208,11 @@ void glutInit(int*, char**) {}
 void glutInitWindowSize(int, int) {}
 void glutInitWindowPosition(int, int) {}
 
-// The context GLUT would make, on the canvas the page's side has already
-// asked it of (the same attributes give the same context), and the
-// emulation started on it.
+// The context GLUT would make, which the page's side has already had of
+// the canvas (Firefox refuses to hand out a worker's canvas's context
+// twice), and the emulation started on it.
 EM_JS(int, make_context, (), {
-    var handle = GL.createContext(Module["canvas"], Module["context_attributes"]);
+    var handle = GL.registerContext(Module["webgl"], Module["context_attributes"]);
     if (!handle)
         return 0;
     GL.makeContextCurrent(handle);

@@ -42,8 +42,10 @@ const compiled = fetch("textures.wasm").then(async (response) => {
   }
 });
 
-// The context GLUT asks for: RGB, double-buffered, depth.
-const context_attributes = { alpha: false, depth: true, stencil: false, antialias: false };
+// The context GLUT asks for: RGB, double-buffered, depth; WebGL 1, as
+// the emulation has it.
+const context_attributes =
+  { alpha: false, depth: true, stencil: false, antialias: false, majorVersion: 1 };
 
 export function serve(port) {
   let program = null; // the module of the run now going

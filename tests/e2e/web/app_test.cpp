@@ -171,7 +171,13 @@ TEST_P(app, comes_back_from_a_lost_context_with_its_picture_and_view)
         "frame", "choose:" + files.path() + "/own.raw", "key:6", "key:6", "click:v", "key:8",
         "settle", "address", "lose", "shot:back", "settle", "address", "key:2", "lose:blocked",
         "~key:6", "~click:8", "settle", "restore", "shot:again", "key:v", "key:8", "shot:on"};
-    const page_run run = drive_zip({.browser = GetParam(), .folder = files.path(), .steps = steps});
+    // Firefox's driver cannot reach into the page's worker to lose its
+    // context: there the program runs on the page's thread.
+    const bool firefox = GetParam() == std::string("firefox");
+    const page_run run = drive_zip({.browser = GetParam(),
+                                    .query = firefox ? "?thread=page" : "",
+                                    .folder = files.path(),
+                                    .steps = steps});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
 
     const std::string lost =

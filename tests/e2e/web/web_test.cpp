@@ -146,12 +146,12 @@ class threads : public testing::TestWithParam<std::pair<const char*, const char*
 
 }
 
-TEST_P(threads, the_page_thread_draws_nothing_where_the_worker_can_and_both_count_the_gestures)
+TEST_P(threads, the_pages_thread_draws_nothing_where_the_worker_can_and_both_count_gestures)
 {
     scratch_directory shots;
     const auto [browser, query] = GetParam();
     const std::vector<std::string> steps{"frame", "key:6", "click:v", "drag:mouse:0,25",
-                                         "wheel:-100", "settle", "lose", "shot:back"};
+                                         "wheel:-100", "settle", "shot:on"};
     const page_run run =
         drive_zip({.browser = browser, .query = query, .folder = shots.path(), .steps = steps});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
@@ -165,19 +165,18 @@ TEST_P(threads, the_page_thread_draws_nothing_where_the_worker_can_and_both_coun
         EXPECT_GT(run.page_thread.calls, 1000);
         EXPECT_GE(run.page_thread.wasm, 1);
     }
-    // A frame a step: 2 for the drag's 25 px, 5 for a notch; the view
-    // comes back in one after the loss.
+    // A frame a step: 2 for the drag's 25 px, 5 for a notch.
     const std::string frame = "FPS: ";
     std::vector<std::string> kinds;
     for (const std::string& line : run.output)
         kinds.push_back(line.rfind(frame, 0) == 0 ? "frame" : line);
     std::vector<std::string> expected{"frame", "frame", "view mode: 1"};
-    expected.insert(expected.end(), 8, "frame");
+    expected.insert(expected.end(), 7, "frame");
     EXPECT_EQ(kinds, expected);
     camera_model camera;
     for (const char key : std::string("6v2288888"))
         camera.press(key);
-    expect_shot(shots.path() + "/back.png", camera);
+    expect_shot(shots.path() + "/on.png", camera);
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
 }
 
