@@ -1,5 +1,6 @@
-// The page's own presses, from its buttons and gestures, and the buttons
-// themselves.
+// Keys: the queue of the page's presses, from its buttons and gestures,
+// which the program's side keeps (program_host.js); and on the page, the
+// typed keys and the buttons themselves.
 import { movement_keys, next_mode, program_keys, view_modes } from "./program.js";
 
 // Presses reach the program one an animation frame, in order: each then

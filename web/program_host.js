@@ -29,25 +29,25 @@ import { make_gestures } from "./gestures.js";
 import { hold_presses, press, send_presses } from "./keys.js";
 import { current_mode, read_line, view_field_count } from "./program.js";
 
-// The program's WebAssembly, fetched and compiled as soon as this side is
-// up, side by side with the program's script; each run is an instance of
-// it. Compiled as it arrives where the server names its type.
-const compiled = fetch("textures.wasm").then(async (response) => {
-  if (!response.ok)
-    throw new Error(`textures.wasm: ${response.status} ${response.statusText}`);
-  try {
-    return await WebAssembly.compileStreaming(response.clone());
-  } catch {
-    return WebAssembly.compile(await response.arrayBuffer());
-  }
-});
-
 // The context GLUT asks for: RGB, double-buffered, depth; WebGL 1, as
 // the emulation has it.
 const context_attributes =
   { alpha: false, depth: true, stencil: false, antialias: false, majorVersion: 1 };
 
-export function serve(port) {
+// Serves the page at `port`, with the program's WebAssembly from
+// `wasm` (a promise of its response, asked for as soon as could be),
+// compiled once, as it arrives where the server names its type: each run
+// is an instance of it.
+export function serve(port, wasm) {
+  const compiled = wasm.then(async (response) => {
+    if (!response.ok)
+      throw new Error(`textures.wasm: ${response.status} ${response.statusText}`);
+    try {
+      return await WebAssembly.compileStreaming(response.clone());
+    } catch {
+      return WebAssembly.compile(await response.arrayBuffer());
+    }
+  });
   let program = null; // the module of the run now going
   const post = (message) => port.postMessage(message);
   const drawn = () => program?.drawn && !program.quitting;

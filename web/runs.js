@@ -40,6 +40,7 @@ function worker() {
 // The program on the page's own thread: its script, and its side of the
 // messages, at the other end of a channel within the thread.
 async function own_thread() {
+  const wasm = fetch("textures.wasm");
   await new Promise((resolve, reject) => {
     const element = document.createElement("script");
     element.src = "textures.js";
@@ -55,7 +56,7 @@ async function own_thread() {
     end.postMessage = (data) => queueMicrotask(() => ends[1 - i].onmessage({ data }));
   });
   ends[0].onmessage = receive;
-  serve(ends[1]);
+  serve(ends[1], wasm);
   return ends[0];
 }
 
