@@ -217,7 +217,9 @@ EM_JS(int, make_context, (), {
         return 0;
     GL.makeContextCurrent(handle);
     Module.ctx = GLctx;
-    Module.useWebGL = true;
+    // Where the emulation looks for it: the module (Emscripten 3.1.6), or
+    // Browser (later ones).
+    Module.useWebGL = Browser.useWebGL = true;
     Browser.moduleContextCreatedCallbacks.forEach(function(callback) { callback(); });
     return 1;
 });
