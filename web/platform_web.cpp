@@ -272,7 +272,7 @@ EMSCRIPTEN_KEEPALIVE void set_view_field(int i, double value)
 
 // Ends this run, so that the page can start a fresh one with another
 // picture: the runtime's exit, which the page otherwise holds off between
-// frames, removes GLUT's event listeners.
+// frames.
 EMSCRIPTEN_KEEPALIVE void quit_viewer()
 {
     emscripten_force_exit(0);
