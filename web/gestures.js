@@ -94,7 +94,7 @@ export function end_gestures() {
 }
 
 // Follows the gestures on the canvas inside `screen`, handing each step to
-// `press` (its key and its mode, or null for the current mode); a tap only
+// `press` (its key and its mode, or current_mode); a tap only
 // focuses. `rule()` is the running program's rule, {travel_steps,
 // drag_mode}, or null while there is none: a finger's or the wheel's
 // travel then waits, and counts once there is; a mouse button, whose mode
@@ -112,7 +112,7 @@ export function watch_gestures(screen, press, focus, rule) {
     if (event.pointerType === "touch") {
       touches.set(pointer.id, pointer);
       if (touches.size === 1) {
-        start_drag(pointer, null);
+        start_drag(pointer, current_mode);
       } else if (touches.size === 2) {
         drag = null;
         pinch = make_pinch(...touches.values(), steps);
@@ -121,7 +121,7 @@ export function watch_gestures(screen, press, focus, rule) {
       const mode = rule()?.drag_mode(event.button, event.shiftKey) ?? no_drag;
       if (drag || mode === no_drag)
         return;
-      start_drag(pointer, mode === current_mode ? null : mode);
+      start_drag(pointer, mode);
     }
     screen.setPointerCapture(event.pointerId);
   });
@@ -149,7 +149,7 @@ export function watch_gestures(screen, press, focus, rule) {
       pinch = null;
       const [rest] = touches.values();
       if (rest)
-        start_drag(rest, null);
+        start_drag(rest, current_mode);
     } else if (drag?.id === id) {
       drag = null;
     }

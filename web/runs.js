@@ -7,7 +7,7 @@ import { make_chart } from "./chart.js";
 import { end_gestures } from "./gestures.js";
 import { end_hold, hold_presses, name_buttons, send_presses } from "./keys.js";
 import { say_problem, show } from "./panel.js";
-import { current_mode, read_line, view_field_count } from "./program.js";
+import { read_line, view_field_count, window_height, window_width } from "./program.js";
 import { fit, fits, watch_size } from "./screen.js";
 
 const screen = document.getElementById("screen");
@@ -98,7 +98,7 @@ function output(module, line) {
       // the benchmark).
       performance.mark("first frame");
       loading.hidden = true;
-      send_presses(({ key, mode }) => module._press_from_page(key.charCodeAt(0), mode ?? current_mode));
+      send_presses(({ key, mode }) => module._press_from_page(key.charCodeAt(0), mode));
     }
     follow();
   }
@@ -134,7 +134,7 @@ export function start(picture, { view = null, lost = false } = {}) {
   if (program)
     quit(program);
   const fresh = document.createElement("canvas");
-  Object.assign(fresh, { id: "canvas", width: 512, height: 512, tabIndex: 0 });
+  Object.assign(fresh, { id: "canvas", width: window_width, height: window_height, tabIndex: 0 });
   fresh.setAttribute("aria-label", "The viewer: twelve textured boxes");
   document.getElementById("canvas")?.remove();
   screen.prepend(fresh);
