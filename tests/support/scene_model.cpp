@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 const char* const face_names[face_count] = {"front", "right", "top", "left", "back", "bottom"};
 const vec face_outward[face_count] = {{0, -1, 0}, {1, 0, 0},  {0, 0, 1},
@@ -80,39 +81,25 @@ std::array<vec, 4> face_corners(int box, int face)
 
 namespace {
 
-// The movements of keys.def, in double precision: the eye on the sphere
-// the angles and the radius give, or the eye and look-at point together.
+// The movements of keys.def, in double precision: the angles or the
+// radius, the eye then on the sphere they give; or the eye and the look-at
+// point together.
 void on_sphere(camera_model& c)
 {
     c.eye = add(c.center, scale({std::cos(c.theta) * std::sin(c.phi),
                                  std::sin(c.theta) * std::sin(c.phi), std::cos(c.phi)},
                                 c.radius));
 }
-void move_polar(camera_model& c, double sign)
+void move_polar(camera_model& c, double sign) { c.phi += sign * angle_step, on_sphere(c); }
+void move_azimuth(camera_model& c, double sign) { c.theta += sign * angle_step, on_sphere(c); }
+void move_distance(camera_model& c, double sign) { c.radius += sign * distance_step, on_sphere(c); }
+void pan(camera_model& c, int axis, double sign)
 {
-    c.phi += sign * angle_step;
-    on_sphere(c);
+    c.eye[axis] += sign * pan_step;
+    c.center[axis] += sign * pan_step;
 }
-void move_azimuth(camera_model& c, double sign)
-{
-    c.theta += sign * angle_step;
-    on_sphere(c);
-}
-void move_distance(camera_model& c, double sign)
-{
-    c.radius += sign * distance_step;
-    on_sphere(c);
-}
-void move_height(camera_model& c, double sign)
-{
-    c.eye[2] += sign * pan_step;
-    c.center[2] += sign * pan_step;
-}
-void move_across(camera_model& c, double sign)
-{
-    c.eye[0] += sign * pan_step;
-    c.center[0] += sign * pan_step;
-}
+void move_height(camera_model& c, double sign) { pan(c, 2, sign); }
+void move_across(camera_model& c, double sign) { pan(c, 0, sign); }
 void move_none(camera_model&, double) {}
 
 struct move {
@@ -136,6 +123,13 @@ void camera_model::press(char key)
     for (const move& m : moves)
         if (m.key == static_cast<unsigned char>(key) && m.mode == mode)
             m.movement(*this, m.sign);
+}
+
+bool draws_frame(char key)
+{
+    const unsigned char k = static_cast<unsigned char>(key);
+    return k != key_next_mode &&
+           std::find(std::begin(program_keys), std::end(program_keys), k) != std::end(program_keys);
 }
 
 std::string repeat(const std::string& key, int times)

@@ -55,6 +55,10 @@ struct camera_model {
     void press(char key);
 };
 
+// Whether a press of the key draws a frame: that of any key the program
+// takes but the next view mode's.
+bool draws_frame(char key);
+
 // The key repeated, as a list of keys separated by spaces.
 std::string repeat(const std::string& key, int times);
 

@@ -187,36 +187,34 @@ test("a decoded image becomes the picture bottom row first, without its alpha", 
 });
 
 test("the page's buttons and legend, its contract module and the manual's KEYS are the table's", () => {
-  const source = (file) => fs.readFileSync(new URL(`../../${file}`, import.meta.url), "utf8");
+  const read = (file) => fs.readFileSync(file, "utf8");
+  const source = (file) => read(new URL(`../../${file}`, import.meta.url));
   const entries = (kind) => [...source("src/keys.def").matchAll(new RegExp(`^${kind}\\((.*)\\)$`, "gm"))]
-    .map(([, entry]) => entry.split(/, (?=(?:[^"]*"[^"]*")*[^"]*$)/).map((part) => part.replace(/^["']|["']$/g, "")));
+    .map(([, entry]) => entry.split(/, (?=[^"]*(?:"[^"]*"[^"]*)*$)/).map((part) => part.replace(/^["']|["']$/g, "")));
   const modes = entries("VIEW_MODE").map(([name]) => name);
-  const movement = entries("MOVEMENT_KEY"), others = entries("KEY");
-  const moves = entries("MOVE");
-  const words = (key) => modes.map((mode) => moves.find(([k, m]) => k === key && m === mode)[4]);
+  const [movement, others, moves] = ["MOVEMENT_KEY", "KEY", "MOVE"].map(entries);
+  const words = ([name]) => modes.map((mode) => moves.find(([k, m]) => k === name && m === mode)[4]);
+  const key_of = ([, key]) => key;
   assert.deepEqual(program.view_modes, modes);
-  assert.equal(program.movement_keys, movement.map(([, key]) => key).join(""));
-  assert.equal(program.program_keys, [...movement, ...others].map(([, key]) => key).join(""));
-  for (const [name, key] of [...movement, ...others])
-    assert.equal(program[name], key, name);
+  assert.equal(program.movement_keys, movement.map(key_of).join(""));
+  assert.equal(program.program_keys, [...movement, ...others].map(key_of).join(""));
+  [...movement, ...others].forEach(([name, key]) => assert.equal(program[name], key, name));
 
-  const page = fs.readFileSync(path.join(process.env.TEXTURES_PAGE_MODULES, "index.html"), "utf8");
+  const page = read(path.join(process.env.TEXTURES_PAGE_MODULES, "index.html"));
   const texts = (html, tag) => [...html.matchAll(new RegExp(`<${tag}[^>]*>(.*?)</${tag}>`, "g"))]
     .map(([, text]) => text.replace(/<[^>]+>/g, ""));
-  const pad = [...movement].sort((a, b) => a[2] - b[2] || a[3] - b[3]).map(([, key]) => key);
+  const pad = [...movement].sort((a, b) => a[2] - b[2] || a[3] - b[3]);
   assert.deepEqual(texts(page, "button").filter((text) => program.program_keys.includes(text)),
-                   [...pad, ...others.map(([, key]) => key)]);
-  const legend = texts(page.slice(page.indexOf('id="legend"')), "tr").slice(0, 1 + movement.length + others.length);
-  assert.deepEqual(legend.map((row) => row), [
+                   [...pad, ...others].map(key_of));
+  assert.deepEqual(texts(page.slice(page.indexOf('id="legend"')), "tr"), [
     `Key${modes.map((mode, i) => `${mode[0].toUpperCase()}${mode.slice(1)} (mode ${i})`).join("")}`,
-    ...movement.map(([name, key]) => key + words(name).join("")),
+    ...movement.map((entry) => key_of(entry) + words(entry).join("")),
     ...others.map(([, key, , what]) => key + what)]);
 
   const manual = source("docs/textures.1.md");
   const block = manual.slice(manual.indexOf("<!-- keys -->"), manual.indexOf("<!-- /keys -->"));
-  const listed = block.split("\n## ").slice(1).map((part) => [...part.matchAll(/^- `(.)`: (.*)$/gm)]
-    .map(([, key, what]) => `${key} ${what}`));
-  assert.deepEqual(listed, [
-    ...modes.map((mode) => movement.map(([name, key]) => `${key} ${words(name)[modes.indexOf(mode)]}`)),
+  assert.deepEqual(block.split("\n## ").slice(1).map((part) => [...part.matchAll(/^- `(.)`: (.*)$/gm)]
+    .map(([, key, what]) => `${key} ${what}`)), [
+    ...modes.map((_, i) => movement.map((entry) => `${key_of(entry)} ${words(entry)[i]}`)),
     others.map(([, key, , what]) => `${key} ${what}`)]);
 });
