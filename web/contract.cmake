@@ -1,10 +1,12 @@
 # What the page and the manual take from the program, read off its sources
 # so that their copies cannot drift from it:
-# - the table of keys and view modes, src/keys.def, one entry a line;
+# - the table of keys and view modes, src/keys.def, one entry a line: the
+#   keys by name, the lists of the movement keys and of all keys, the view
+#   modes by name and in order;
 # - every integer constant (constexpr int or std::size_t, its value or an
-#   expression of constants before it), every string constant (constexpr
-#   char[]) and every list of keys of keyboard.h, pointer.h, viewer.h and
-#   scene.h, and the camera's fields of camera.h.
+#   expression of constants before it) and every string constant
+#   (constexpr char[]) of keyboard.h, pointer.h, viewer.h, scene.h and
+#   camera.h, and the camera's fields, camera_fields.
 #
 # read_contract() sets, in the caller's scope: CONTRACT, the body of the
 # page's module program.js; KEY_BUTTONS and KEY_LEGEND, the page's buttons
@@ -53,6 +55,7 @@ function(read_contract)
   set(program_keys "")
   set(pad "")
   set(places "")
+  set(movement_names)
   set(others)
   foreach(entry IN LISTS entries)
     if(entry MATCHES [[^VIEW_MODE\(([a-z_]+), "([^"]*)"\)$]])
