@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Runs the benchmark suite and the frame-rate report (on the display, or on
-# a virtual X server where there is none) for both variants, and writes
-# their tables into docs/benchmarks.md.
-#   scripts/bench.sh [repetitions, default 10] [key presses, default 300]
+# usage: ./scripts/bench.sh [REPETITIONS] [PRESSES]
+# Installs what is missing of `install_packages.sh benchmarks`; runs the
+# benchmark suite REPETITIONS times (10) and the frame-rate report over
+# PRESSES key presses (300), on the display or else on Xvfb, for both
+# variants; writes their tables into docs/benchmarks.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+take_options "" "$@"
+counts 2 "$@"
 
-need_packages $build_packages $virtual_x_packages $test_packages $bench_packages
-need_node
+need_job benchmarks
 for preset in default packed; do
     folder=build$([ "$preset" = packed ] && echo -packed || true)
     cmake --preset "$preset" -DTEXTURES_BENCHMARKS=ON >/dev/null

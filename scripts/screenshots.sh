@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Remakes the README's pictures from real runs of the viewer on a virtual X
-# server: the first frame, and the view after orbiting and zooming in; and
-# the desktop icon and the page's icons, cut from the first frame around the
-# grid. The page's pictures in docs/ are copies of what the web tests save
+# usage: ./scripts/screenshots.sh
+# Installs what is missing of `install_packages.sh benchmarks`, and remakes
+# the README's pictures from runs of the viewer on Xvfb: the first frame,
+# the view after orbiting and zooming in, and the icons, cut from the first
+# frame. The page's pictures in docs/ are copies of what the web tests save
 # as build/tests/e2e/web/web-page-*.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+take_options "" "$@"
+counts 0 "$@"
 
-need_packages $build_packages $virtual_x_packages $screenshot_packages
+need_job benchmarks
 # The viewer alone needs none of the tests' packages.
 cmake --preset default -DTEXTURES_TESTS=AUTO >/dev/null
 cmake --build --preset viewer >/dev/null

@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
-# Installs whatever the tests need that is missing, then runs the workflow
-# presets: the packages (windows, web, package, linux-arm64, linux-armhf)
-# and the packed web page (web-packed) first, for the default build's
-# Windows, web and package tests; then the default build with every test
-# (full), the ARM viewers in its desktop tests through qemu (the test
-# presets linux-arm64 and linux-armhf), the packed variant and the
-# sanitizer build with theirs, and Clang with the unit and GL tests.
-#
-#   test.sh [--record]   with --record, writes the time it took into
-#                        docs/testing.md
+# usage: ./scripts/test.sh [--record]
+# Installs what is missing of `install_packages.sh tests` and of the npm
+# packages of tests/support/package.json (into its node_modules/), then
+# runs the workflow presets: the packages (package.sh) and the packed page
+# (web-packed) first, for the default build's Windows, web and package
+# tests; the default build with every test (full), the ARM viewers in its
+# desktop tests through qemu-user (the test presets linux-arm64 and
+# linux-armhf), the packed and sanitizer variants with theirs, and Clang
+# with the unit and GL tests. CI runs exactly this.
+#   --record   writes the time it took into docs/testing.md
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+take_options --record "$@"
 
 start=$(date +%s)
-need_packages $build_packages $virtual_x_packages $test_packages $browser_packages \
-    $package_check_packages $cross_packages $clang_packages $wine_packages
+need_job tests
 need_node_modules
 ./scripts/package.sh
 cmake --workflow --preset web-packed

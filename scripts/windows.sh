@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Cross-compiles the viewer for 64-bit Windows with MinGW-w64 (the
-# "windows" workflow preset), against a static freeglut built from Debian's
-# freeglut source package, which it first fetches and builds into
-# build-windows/freeglut/ where that has not been done. Leaves
-# build-windows/textures.exe, which needs no DLL beside it, and the zip in
-# dist/.
+# usage: ./scripts/windows.sh
+# Installs what is missing of `install_packages.sh windows`, and
+# cross-compiles the viewer for 64-bit Windows with MinGW-w64 (the workflow
+# preset windows) against a static freeglut that it builds from Debian's
+# source package into build-windows/freeglut/ where missing. Leaves
+# build-windows/textures.exe, which needs no DLL, and its zip in dist/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+take_options "" "$@"
+counts 0 "$@"
 
-need_packages cmake make $windows_packages
+need_job windows
 # The zip's freeglut: Debian 12's source package whatever this machine's
 # release, so that its freeglut is the same wherever it is built (the
 # compiler is the release's own).
