@@ -7,7 +7,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
-take_options "" "$@"
 counts 2 "$@"
 
 need_job benchmarks
@@ -18,12 +17,10 @@ for preset in default packed; do
     echo "== benchmarks: $preset"
     rm -rf "$folder/bench/results"
     mkdir -p "$folder/bench/results"
-    # Interleaved repetitions, so that a busy moment of the machine spreads
-    # over all benchmarks rather than landing on one. The viewer's frames
-    # and their bare loop run in a process of their own: once a single long
-    # glBegin/glEnd pair has been drawn, or one more texture uploaded,
-    # llvmpipe issues the same 72 quads several times faster, and the
-    # viewer does neither.
+    # Interleaved repetitions, so that a busy moment spreads over all. The
+    # frames and their bare loop in a process of their own: after a long
+    # glBegin/glEnd pair or one more upload, which the viewer never makes,
+    # llvmpipe issues the same quads several times faster.
     run=0
     for filter in 'draw_grid|bare_loop' 'one_texture' 'load|reads|upload|pack|copy'; do
         run=$((run + 1))

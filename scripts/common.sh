@@ -1,13 +1,12 @@
 # Helpers shared by the scripts; sourced, not run.
 
-# The Debian packages each job needs. What the program needs of its system,
-# which scripts/target_root.sh also unpacks for the ARM builds:
+# The Debian packages each job needs. What the program needs of its system
+# (target_root.sh unpacks it for the ARM builds); every build's: that, the
+# compiler, CMake, lowdown and gzip (the manual); a virtual X server and
+# screenshots; the page's Emscripten, terser and Python (its server).
 gl_packages="libglut-dev libglu1-mesa-dev libgl1-mesa-dri"
-# Every build: those, the compiler, CMake, lowdown and gzip (the manual).
 build_packages="cmake make g++ $gl_packages lowdown gzip"
-# A run without a display: a virtual X server, and screenshots.
 virtual_x_packages="xvfb xauth x11-apps imagemagick"
-# The page: Emscripten, terser (its script) and Python (its server).
 web_packages="emscripten terser python3"
 # The jobs, by the names install_packages.sh takes. The tests' libraries,
 # valgrind and Node; the ARM builds' cross compilers, qemu-user, mmdebstrap
@@ -34,10 +33,7 @@ job_packages() {
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/textures
 
 # Says why the script cannot go on, in one line, and stops it.
-fail() {
-    echo "textures: $*" >&2
-    exit 1
-}
+fail() { echo "textures: $*" >&2; exit 1; }
 
 # What every script does first: answers --help or -h with its usage, its
 # header comment, and stops with status 2 at an option not among $1.
@@ -53,13 +49,12 @@ take_options() {
     done
 }
 usage() { sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; }
-bad_usage() {
-    echo "${0##*/}: $*; --help says what it takes" >&2
-    exit 2
-}
+bad_usage() { echo "${0##*/}: $*; --help says what it takes" >&2; exit 2; }
 
-# Stops a script given more than $1 arguments, or any but whole numbers.
+# take_options for a script that takes no option and at most $1 arguments,
+# whole numbers.
 counts() {
+    take_options "" "${@:2}"
     [ $# -le $(($1 + 1)) ] || bad_usage "too many arguments"
     for count in "${@:2}"; do [[ $count =~ ^[1-9][0-9]*$ ]] || bad_usage "$count is no whole number"; done
 }
@@ -83,7 +78,7 @@ need_job() {
         echo "textures: not Debian; carrying on in the hope that this system has what its packages give" >&2
         return 0
     fi
-    find_missing ${@:2} $([ $# -gt 1 ] || job_packages "$1")
+    find_missing "${@:2}" $([ $# -gt 1 ] || job_packages "$1")
     if [ ${#missing[@]} -gt 0 ] && [ "$(id -u)" = 0 ]; then
         install_missing
     elif [ ${#missing[@]} -gt 0 ]; then
@@ -102,9 +97,8 @@ install_missing() {
     local output why package
     echo "textures: installing ${missing[*]}" >&2
     export DEBIAN_FRONTEND=noninteractive
-    # A mirror in the middle of a sync serves a stale index now and then,
-    # which apt leaves out, and the packages it lists are then not to be
-    # had: asked again a little later, the mirror serves a whole one.
+    # A mirror in the middle of a sync may serve a stale index, which apt
+    # leaves out: asked again a little later, it serves a whole one.
     for attempt in 1 2 3; do
         output=$(apt-get update -qq 2>&1 || true)
         output+=$(apt-get install -y -qq "${missing[@]}" 2>&1) && return 0
@@ -164,11 +158,7 @@ first_frame() {
         kill -0 "$viewer_pid" 2>/dev/null || break
         sleep 0.1
     done
-    if [ ! -s "$output" ]; then
-        echo "textures: no first frame; the viewer said:" >&2
-        cat "$output.errors" >&2
-        return 1
-    fi
+    [ -s "$output" ] || { echo "textures: no first frame; the viewer said:" >&2; cat "$output.errors" >&2; return 1; }
     # The line comes just before the buffers swap; give the swap a moment.
     sleep 0.5
     xwd -silent -name textures | /usr/bin/convert xwd:- "$shot"

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # usage: ./scripts/install_packages.sh [JOB...]
-# Installs, where missing, the Debian packages of the jobs named (their
-# lists are in scripts/common.sh), as root, or as yourself through sudo.
-# It changes nothing else, and builds nothing. The jobs:
+# Installs, where missing, the Debian packages of the jobs named (lists in
+# scripts/common.sh), as root or through sudo; nothing else. The jobs:
 #   (none)       the README's first commands: the viewer, its tests, the page
 #   tests        ./scripts/test.sh: every build, package and test
 #   packages     ./scripts/package.sh

@@ -7,7 +7,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
-take_options "" "$@"
 counts 0 "$@"
 
 need_job packages

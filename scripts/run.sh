@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # usage: ./scripts/run.sh [GLUT OPTION...]
-# Installs what is missing of the build's and Xvfb's packages (of
-# `install_packages.sh`), builds the viewer in build/ and starts it in
-# data/, on the shipped picture, with GLUT's options. Without a display it
-# draws on Xvfb, saves the first frame as build/first-frame.png, prints the
-# viewer's lines and ends.
+# Installs what is missing of the build's and Xvfb's packages
+# (`install_packages.sh`), builds the viewer in build/ and starts it in
+# data/ with GLUT's options. Without a display it draws on Xvfb, saves the
+# first frame as build/first-frame.png, prints the viewer's lines and ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh

@@ -8,11 +8,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
-take_options "" "$@"
 counts 0 "$@"
 
-need_job benchmarks
 # The viewer alone needs none of the tests' packages.
+need_job benchmarks $build_packages $virtual_x_packages xdotool
 cmake --preset default -DTEXTURES_TESTS=AUTO >/dev/null
 cmake --build --preset viewer >/dev/null
 [ -n "${DISPLAY:-}" ] || { on_display "$0"; exit; }
@@ -23,9 +22,8 @@ first_frame docs/first-frame.png "$output" data ../build/textures
 cut="/usr/bin/convert docs/first-frame.png -crop 440x440+6+50 +repage -strip"
 $cut -resize 256x256 packaging/textures.png
 for size in 192 512; do $cut -resize ${size}x$size -colors 32 PNG8:web/icon-$size.png; done
-# Orbit a quarter turn less ten steps, lift the eye, then zoom in. Each key
-# waits for the previous one's line: keys that come faster than frames
-# share one redisplay, and so one line.
+# Orbit a quarter turn less ten steps, lift the eye, then zoom in, each key
+# after the previous one's line, as keys faster than frames share one.
 window=$(xdotool search --onlyvisible --name '^textures$')
 for key in $(printf '6 %.0s' $(seq 40)) $(printf '8 %.0s' $(seq 8)) v $(printf '8 %.0s' $(seq 30)); do
     lines=$(wc -l <"$output")

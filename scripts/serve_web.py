@@ -1,10 +1,8 @@
 #!/usr/bin/env python3
-"""Serves FOLDER (build-web/page/) on PORT (8000; 0: any free one), cross-origin
-isolated, so that the page's clock reads finer than a millisecond, until
-Ctrl+C. Prints the page's address once it listens. It listens on 127.0.0.1,
-this machine alone, unless --address names another IPv4 address (0.0.0.0:
-all of this machine's), which opens the page to the network.
-"""
+"""Serves FOLDER (build-web/page/) on PORT (8000; 0: any free one) until Ctrl+C,
+cross-origin isolated, so that the page's clock reads finer than a millisecond,
+and prints its address. It listens on 127.0.0.1, this machine alone, unless
+--address names another IPv4 address (0.0.0.0: all), open to the network."""
 import argparse
 import functools
 import http.server

@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
 # usage: scripts/target_root.sh arm64|armhf
-# Prints the folder of a Debian of the architecture (of the release that
+# Prints the folder of a Debian of the architecture (the release that
 # `release` names) for the cross builds, made first where missing:
-#   root/   the target's freeglut, GLU and Mesa with what they need,
-#           unpacked by mmdebstrap (nothing of the target's is run, this
-#           machine's dpkg is not touched): CMAKE_SYSROOT, and qemu's -L;
-#   dpkg/   a dpkg database of those packages, their paths under root/,
-#           from which dpkg-shlibdeps reads the package's dependencies.
+#   root/   its freeglut, GLU and Mesa, unpacked by mmdebstrap (nothing is
+#           run, this machine's dpkg untouched): CMAKE_SYSROOT, qemu's -L;
+#   dpkg/   their dpkg database, for dpkg-shlibdeps.
 # One folder an architecture in ~/.cache/textures/roots/, shared by every
 # checkout, made anew where the release or the packages change; its path
 # stays, as the builds' caches hold paths into it.
@@ -14,8 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 take_options "" "$@"
-[[ $# = 1 && $1 =~ ^arm(64|hf)$ ]] || bad_usage "one architecture: arm64 or armhf"
-architecture=$1
+[[ $# = 1 && $1 =~ ^arm(64|hf)$ ]] && architecture=$1 || bad_usage "one architecture: arm64 or armhf"
 
 # coreutils for the target's libstdbuf.so, which the ARM tests preload.
 packages=$(tr ' ' , <<<"$gl_packages coreutils")

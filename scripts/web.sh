@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # usage: ./scripts/web.sh [--serve] [web|web-packed]
-# Installs what is missing of Emscripten's packages (of
-# `install_packages.sh`), and builds the page with the workflow preset web
-# (build-web/page/, and its zip in dist/) or web-packed
-# (build-web-packed/page/).
-#   --serve   builds the page alone and serves it until Ctrl+C
-#             (serve_web.py), at http://127.0.0.1:8000/: PORT names another
-#             port (0: any free one), ADDRESS another address (0.0.0.0:
-#             all of this machine's, open to the network)
+# Installs what is missing of Emscripten's packages (`install_packages.sh`),
+# and builds the page with the workflow preset web (build-web/page/ and its
+# zip in dist/) or web-packed (build-web-packed/page/).
+#   --serve   builds the page alone and serves it until Ctrl+C at
+#             http://127.0.0.1:8000/; PORT names another port (0: any free
+#             one), ADDRESS another address (0.0.0.0: all of this machine's,
+#             open to the network)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh

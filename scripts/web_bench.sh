@@ -9,7 +9,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
-take_options "" "$@"
 counts 2 "$@"
 
 need_job benchmarks

@@ -8,20 +8,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
-take_options "" "$@"
 counts 0 "$@"
 
 need_job windows
-# The zip's freeglut: Debian 12's source package whatever this machine's
-# release, so that its freeglut is the same wherever it is built (the
-# compiler is the release's own).
+# Debian 12's freeglut whatever this machine's release, so that the zip's
+# is the same wherever it is built.
 freeglut_release=$(debian_codename 12)
 freeglut_version=3.4.0-1
 freeglut=$PWD/build-windows/freeglut
 if [ ! -f "$freeglut/install/lib/cmake/FreeGLUT/FreeGLUTConfig.cmake" ]; then
-    # The source comes through an apt set-up of our own, with the one
-    # deb-src entry of the pinned release: the system's apt configuration
-    # stays as it is.
+    # Through an apt set-up of our own, so that the system's stays as it is.
     apt_dir=$freeglut/apt
     rm -rf "$freeglut"
     mkdir -p "$apt_dir/sources" "$apt_dir/lists/partial"
@@ -30,8 +26,7 @@ if [ ! -f "$freeglut/install/lib/cmake/FreeGLUT/FreeGLUTConfig.cmake" ]; then
          -o Dir::State::Lists="$apt_dir/lists" -o APT::Sandbox::User="$(id -un)")
     "${apt[@]}" update
     (cd "$freeglut" && "${apt[@]}" source "freeglut=$freeglut_version" >/dev/null)
-    # Its code's and its CMake files' warnings are not ours to mend: -w,
-    # -Wno-deprecated.
+    # Its warnings are not ours to mend: -w, -Wno-deprecated.
     cmake -S "$freeglut"/freeglut-*/ -B "$freeglut/build" -Wno-deprecated \
         -DCMAKE_TOOLCHAIN_FILE="$PWD/scripts/mingw-w64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS=-w -DCMAKE_INSTALL_PREFIX="$freeglut/install" \
