@@ -74,10 +74,8 @@ find_missing() {
 # Run through sudo in the caller's checkout, the script then goes on as the
 # caller, so that nothing it makes is root's.
 need_job() {
-    if ! command -v dpkg-query >/dev/null; then
-        echo "textures: not Debian; carrying on in the hope that this system has what its packages give" >&2
-        return 0
-    fi
+    command -v dpkg-query >/dev/null ||
+        { echo "textures: not Debian; carrying on in the hope that it has what the packages give" >&2; return 0; }
     find_missing "${@:2}" $([ $# -gt 1 ] || job_packages "$1")
     if [ ${#missing[@]} -gt 0 ] && [ "$(id -u)" = 0 ]; then
         install_missing
