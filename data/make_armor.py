@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""Makes armor.raw: a riveted steel plate, 256 x 256 RGB, 8 bits a component.
+"""Makes FILE (armor.raw): a riveted steel plate, 256 x 256 RGB, 8 bits a
+component, the same bytes each time.
 
 The plate shows which way is up and which side is left, so that a face drawn
 upside down or mirrored stands out: a large arrow points to the top edge and
 a yellow and black hazard square sits in the bottom-left corner.
 The file's first row is the bottom row of the picture (t = 0).
 """
+import argparse
 import math
-import sys
 
 SIDE = 256
 
@@ -86,5 +87,12 @@ def main(path):
         out.write(data)
 
 
+class Parser(argparse.ArgumentParser):
+    def error(self, message):
+        self.exit(2, f"{self.prog}: {message}; --help says what it takes\n")
+
+
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "armor.raw")
+    parser = Parser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("file", metavar="FILE", nargs="?", default="armor.raw")
+    main(parser.parse_args().file)

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Runs the benchmark suite and the frame-rate report (on the display, or on
-# a virtual X server where there is none) for both variants, and writes
-# their tables into docs/benchmarks.md.
-#   scripts/bench.sh [repetitions, default 10] [key presses, default 300]
+# usage: ./scripts/bench.sh [REPETITIONS] [PRESSES]
+# Installs what is missing of `install_packages.sh benchmarks`; runs the
+# benchmark suite REPETITIONS times (10) and the frame-rate report over
+# PRESSES key presses (300), on the display or else on Xvfb, for both
+# variants; writes their tables into docs/benchmarks.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+counts 2 "$@"
 
-need_packages $build_packages $virtual_x_packages $test_packages $bench_packages
-need_node
+need_job benchmarks
 for preset in default packed; do
     folder=build$([ "$preset" = packed ] && echo -packed || true)
     cmake --preset "$preset" -DTEXTURES_BENCHMARKS=ON >/dev/null
@@ -16,12 +17,10 @@ for preset in default packed; do
     echo "== benchmarks: $preset"
     rm -rf "$folder/bench/results"
     mkdir -p "$folder/bench/results"
-    # Interleaved repetitions, so that a busy moment of the machine spreads
-    # over all benchmarks rather than landing on one. The viewer's frames
-    # and their bare loop run in a process of their own: once a single long
-    # glBegin/glEnd pair has been drawn, or one more texture uploaded,
-    # llvmpipe issues the same 72 quads several times faster, and the
-    # viewer does neither.
+    # Interleaved repetitions, so that a busy moment spreads over all. The
+    # frames and their bare loop in a process of their own: after a long
+    # glBegin/glEnd pair or one more upload, which the viewer never makes,
+    # llvmpipe issues the same quads several times faster.
     run=0
     for filter in 'draw_grid|bare_loop' 'one_texture' 'load|reads|upload|pack|copy'; do
         run=$((run + 1))

@@ -1,81 +1,102 @@
 # Helpers shared by the scripts; sourced, not run.
 
-# The Debian packages each task needs, all named here; the scripts that
-# install a list are named after it. What the program needs of its system:
-# freeglut, GLU and OpenGL (Mesa), which scripts/target_root.sh also
-# unpacks for the ARM builds.
+# The Debian packages each job needs. What the program needs of its system
+# (target_root.sh unpacks it for the ARM builds); every build's: that, the
+# compiler, CMake, lowdown and gzip (the manual); a virtual X server and
+# screenshots; the page's Emscripten, terser and Python (its server).
 gl_packages="libglut-dev libglu1-mesa-dev libgl1-mesa-dri"
-# Packages every build needs: those, the compiler, CMake, and lowdown and
-# gzip, which make the manual page (run.sh, install_packages.sh, test.sh,
-# package.sh, screenshots.sh, bench.sh, web_bench.sh).
 build_packages="cmake make g++ $gl_packages lowdown gzip"
-# What a run without a display needs: a virtual X server and screenshots
-# (run.sh, install_packages.sh, test.sh, screenshots.sh, bench.sh,
-# web_bench.sh, fresh_debian.sh --deb).
 virtual_x_packages="xvfb xauth x11-apps imagemagick"
-# What the tests and benchmarks need besides both of those
-# (install_packages.sh, test.sh, bench.sh, web_bench.sh).
-test_packages="libegl-dev libx11-dev libpng-dev libjpeg-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
-    valgrind"
-# What the page's build needs besides CMake and make: Emscripten, terser,
-# which shortens its script, and Python, whose server serves it
-# (install_packages.sh, web.sh).
 web_packages="emscripten terser python3"
-# The browsers the web tests and benchmark drive (test.sh, web_bench.sh).
-browser_packages="chromium firefox-esr"
-# The tools the package tests check the packages with (test.sh).
-package_check_packages="lintian desktop-file-utils man-db unzip"
-# What the benchmarks need besides the tests': gnuplot, which draws their
-# charts, and Python, which writes their tables (bench.sh).
-bench_packages="gnuplot-nox python3"
-# What types the keys for the screenshots (screenshots.sh).
-screenshot_packages="xdotool"
-# Clang, which builds the clang variant (test.sh).
-clang_packages="clang"
-# Wine, which runs the Windows zip's tests (test.sh).
-wine_packages="wine wine64"
-# What the Windows build needs besides CMake and make: MinGW-w64, and
-# dpkg-dev, whose dpkg-source unpacks freeglut's source package
-# (windows.sh).
-windows_packages="g++-mingw-w64-x86-64-posix dpkg-dev"
-# What reads a .deb's dependencies off its binary: dpkg-shlibdeps
-# (dpkg-dev), and file (package.sh).
-deb_packages="dpkg-dev file"
-# mmdebstrap, which unpacks a Debian system: the ARM builds' target roots
-# (scripts/target_root.sh) and fresh_debian.sh's fresh roots.
-bootstrap_packages="mmdebstrap"
-# qemu-user, which runs ARM programs here (fresh_debian.sh --deb).
-emulator_packages="qemu-user"
-# What the ARM builds need: the cross compilers, qemu-user and mmdebstrap
-# (package.sh, test.sh).
-cross_packages="g++-aarch64-linux-gnu g++-arm-linux-gnueabihf $emulator_packages $bootstrap_packages"
-
-# Says why the script cannot go on, in one line, and stops it.
-fail() {
-    echo "textures: $*" >&2
-    exit 1
+# The jobs, by the names install_packages.sh takes. The tests' libraries,
+# valgrind and Node; the ARM builds' cross compilers, qemu-user, mmdebstrap
+# (target_root.sh), and dpkg-dev and file, which read a .deb's dependencies;
+# the Windows build's MinGW-w64, and dpkg-dev for freeglut's source; the
+# browsers and npm, which installs their driver; the packages' checkers.
+job_packages() {
+    case $1 in
+    first) echo "$build_packages $virtual_x_packages $web_packages libegl-dev libx11-dev libpng-dev
+        libjpeg-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev valgrind nodejs" ;;
+    arm) echo "$build_packages g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user mmdebstrap dpkg-dev file" ;;
+    windows) echo "cmake make g++-mingw-w64-x86-64-posix dpkg-dev" ;;
+    packages) echo "$(job_packages arm) $(job_packages windows) $web_packages" ;;
+    tests) echo "$(job_packages first) $(job_packages packages) chromium firefox-esr npm lintian
+        desktop-file-utils man-db unzip clang wine wine64" ;;
+    benchmarks) echo "$(job_packages first) chromium firefox-esr npm gnuplot-nox xdotool" ;;
+    all) echo "$(job_packages tests) $(job_packages benchmarks)" ;;
+    *) return 1 ;;
+    esac
 }
 
-# Installs whichever of the named Debian packages are missing; where one
-# cannot be had, stops with apt's reason.
-need_packages() {
-    if ! command -v dpkg-query >/dev/null || ! command -v apt-get >/dev/null; then
-        echo "textures: installing packages works on Debian only; carrying on in the hope" \
-            "that this system has what these packages give: $*" >&2
-        return 0
-    fi
-    local missing=() package output why
-    for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
-            missing+=("$package")
+# What the scripts keep outside the checkout: the ARM builds' target roots,
+# and npm's cache and logs.
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/textures
+
+# Says why the script cannot go on, in one line, and stops it.
+fail() { echo "textures: $*" >&2; exit 1; }
+
+# What every script does first: answers --help or -h with its usage, its
+# header comment, and stops with status 2 at an option not among $1.
+take_options() {
+    local known=" $1 " argument
+    shift
+    script_arguments=("$@")
+    for argument; do
+        case $argument in
+        -h | --help) usage && exit 0 ;;
+        -*) [[ $known == *" $argument "* ]] || bad_usage "no option $argument" ;;
+        esac
     done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    [ "$(id -u)" = 0 ] || fail "installing ${missing[*]} needs root: run this as root (or with sudo)"
+}
+usage() { sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; }
+bad_usage() { echo "${0##*/}: $*; --help says what it takes" >&2; exit 2; }
+
+# take_options for a script that takes no option and at most $1 arguments,
+# whole numbers.
+counts() {
+    take_options "" "${@:2}"
+    [ $# -le $(($1 + 1)) ] || bad_usage "too many arguments"
+    for count in "${@:2}"; do [[ $count =~ ^[1-9][0-9]*$ ]] || bad_usage "$count is no whole number"; done
+}
+
+# Sets `missing` to those of the Debian packages $@ that are not installed;
+# Node and npm from elsewhere (NodeSource, say) serve as Debian's do.
+find_missing() {
+    missing=()
+    for package in $(printf '%s\n' "$@" | sort -u); do
+        [[ $package =~ ^(nodejs|npm)$ ]] && command -v "${package%js}" >/dev/null && continue
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
+    done
+}
+
+# Installs the packages that the job $1 needs and lacks (those named after
+# it, or its whole list): as root, or through sudo and install_packages.sh.
+# Run through sudo in the caller's checkout, the script then goes on as the
+# caller, so that nothing it makes is root's.
+need_job() {
+    command -v dpkg-query >/dev/null ||
+        { echo "textures: not Debian; carrying on in the hope that it has what the packages give" >&2; return 0; }
+    find_missing "${@:2}" $([ $# -gt 1 ] || job_packages "$1")
+    if [ ${#missing[@]} -gt 0 ] && [ "$(id -u)" = 0 ]; then
+        install_missing
+    elif [ ${#missing[@]} -gt 0 ]; then
+        echo "textures: missing ${missing[*]}; ./scripts/install_packages.sh ${1/#first} installs them" \
+            "(asking sudo)" >&2
+        sudo scripts/install_packages.sh ${1/#first} >&2 || exit 1
+    fi
+    if [ "$(id -u)" = 0 ] && [ "${SUDO_UID:-0}" != 0 ] && [ "$(stat -c %u .)" = "$SUDO_UID" ]; then
+        exec runuser -u "$SUDO_USER" -- "scripts/${0##*/}" "${script_arguments[@]}"
+    fi
+}
+
+# Installs the packages `missing`, as root; where one cannot be had, stops
+# with apt's reason.
+install_missing() {
+    local output why package
     echo "textures: installing ${missing[*]}" >&2
     export DEBIAN_FRONTEND=noninteractive
-    # A mirror in the middle of a sync serves a stale index now and then,
-    # which apt leaves out, and the packages it lists are then not to be
-    # had: asked again a little later, the mirror serves a whole one.
+    # A mirror in the middle of a sync may serve a stale index, which apt
+    # leaves out: asked again a little later, it serves a whole one.
     for attempt in 1 2 3; do
         output=$(apt-get update -qq 2>&1 || true)
         output+=$(apt-get install -y -qq "${missing[@]}" 2>&1) && return 0
@@ -98,41 +119,27 @@ debian_mirror() {
     echo "${mirror:-http://deb.debian.org/debian}"
 }
 
-# The codename of the Debian release $1, 12 or 13, which its archives'
-# suites are named after.
+# The codename of Debian 12 or 13, which its archives' suites are named after.
 debian_codename() {
-    case $1 in
-    12) echo bookworm ;;
-    13) echo trixie ;;
-    *) fail "no Debian release \"$1\" here: 12 or 13" ;;
-    esac
-}
-
-# Node.js, which the tests need: Debian's, unless the machine has its own.
-need_node() {
-    command -v node >/dev/null || need_packages nodejs
+    [[ $1 =~ ^1[23]$ ]] || fail "no Debian release \"$1\" here: 12 or 13"
+    [ "$1" = 12 ] && echo bookworm || echo trixie
 }
 
 # The npm packages of the browser tests and benchmark, as
-# tests/support/package-lock.json pins them, with npm; installed again only
-# when the lock file has changed since.
+# tests/support/package-lock.json pins them, with npm, its cache and logs
+# in the cache folder; installed again only when the lock file has changed.
 need_node_modules() {
     local lock=tests/support/package-lock.json stamp=tests/support/node_modules/.installed-lock
-    need_node
-    command -v npm >/dev/null || need_packages npm
     cmp -s "$lock" "$stamp" && return 0
-    (cd tests/support && npm ci --no-audit --no-fund >&2)
+    (cd tests/support && npm ci --cache "$cache/npm" --no-audit --no-fund --no-update-notifier >&2)
     cp "$lock" "$stamp"
 }
 
 # Runs the command on the display, or on a virtual X server where there is
 # none; -noreset, for the server must outlive each client in turn.
 on_display() {
-    if [ -n "${DISPLAY:-}" ]; then
-        "$@"
-    else
-        xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"
-    fi
+    [ -z "${DISPLAY:-}" ] || { "$@"; return; }
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"
 }
 
 # On the display: starts the command $4... in the folder $3, its lines going
@@ -149,11 +156,7 @@ first_frame() {
         kill -0 "$viewer_pid" 2>/dev/null || break
         sleep 0.1
     done
-    if [ ! -s "$output" ]; then
-        echo "textures: no first frame; the viewer said:" >&2
-        cat "$output.errors" >&2
-        return 1
-    fi
+    [ -s "$output" ] || { echo "textures: no first frame; the viewer said:" >&2; cat "$output.errors" >&2; return 1; }
     # The line comes just before the buffers swap; give the swap a moment.
     sleep 0.5
     xwd -silent -name textures | /usr/bin/convert xwd:- "$shot"

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
+# usage: ./scripts/fresh_debian.sh [--release 12|13] --deb [ARCHITECTURE]
+#        ./scripts/fresh_debian.sh [--release 12|13] [--record] COMMAND...
+#
 # Tries the project as a new user would, as root on a freshly made Debian
 # 12 or 13 (mmdebstrap's minbase variant, in a chroot under build-fresh/,
 # with the release's own, updates and security archives). What it runs
 # gets the environment CI gives: PATH, HOME, CI=true and the machine's
 # certificate variables, and nothing else (no LANG, no terminal, no
-# display).
-#
-#   fresh_debian.sh [--release 12|13] --deb [ARCHITECTURE]
-#                                installs dist/'s .deb of the architecture
+# display). It runs as root, and installs mmdebstrap where it is missing.
+#   --deb [ARCHITECTURE]         installs dist/'s .deb of the architecture
 #                                (amd64, arm64 or armhf; amd64 by default)
 #                                with apt-get, the architecture added to
 #                                dpkg's; starts textures in
@@ -15,8 +16,7 @@
 #                                through qemu-user); waits for its first
 #                                frame's line and saves the frame as
 #                                build-fresh/deb-first-frame-RELEASE-ARCHITECTURE.png
-#   fresh_debian.sh [--release 12|13] [--record] COMMAND...
-#                                runs the command in a copy of this commit's
+#   COMMAND...                   runs the command in a copy of this commit's
 #                                tree there (./scripts/test.sh, say); with
 #                                --record, writes the time it took into
 #                                docs/testing.md
@@ -31,18 +31,19 @@ release=12
 record=false
 while [ $# -gt 0 ]; do
     case $1 in
+    -h | --help) usage && exit 0 ;;
     --release) release=${2:-} && shift $(($# < 2 ? 1 : 2)) ;;
     --record) record=true && shift ;;
-    *) break ;;
+    --deb | [!-]*) break ;;
+    *) bad_usage "no option $1" ;;
     esac
 done
-[ $# -gt 0 ] || {
-    echo "usage: $0 [--release 12|13] --deb [ARCHITECTURE] | [--release 12|13] [--record] COMMAND..." >&2
-    exit 2
-}
+[ $# -gt 0 ] || bad_usage "no command"
+[[ $release =~ ^1[23]$ ]] || bad_usage "no release \"$release\": 12 or 13"
 suite=$(debian_codename "$release")
-
-need_packages $bootstrap_packages
+[ "$(id -u)" = 0 ] || fail "this needs root, for chroot and its mounts"
+find_missing mmdebstrap
+[ ${#missing[@]} = 0 ] || install_missing
 mirror=$(debian_mirror)
 base=build-fresh/base-$release.tar
 mkdir -p build-fresh
@@ -114,7 +115,7 @@ apt-get update -qq || true
 apt-get install -y -qq /root/$(basename "$deb") >/dev/null
 # Only what the check itself needs besides: a virtual X server and a
 # screenshot, and for an ARM viewer qemu-user.
-apt-get install -y -qq $virtual_x_packages ${emulator:+$emulator_packages} >/dev/null
+apt-get install -y -qq $virtual_x_packages ${emulator:+qemu-user} >/dev/null
 cd /root/textures
 . scripts/common.sh
 on_display bash -c '. scripts/common.sh

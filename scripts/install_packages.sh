@@ -1,10 +1,23 @@
 #!/usr/bin/env bash
-# Installs, where missing, the Debian packages that the README's first
-# commands need: the build with its unit, GL and desktop tests, and the
-# page's build. It changes nothing else.
+# usage: ./scripts/install_packages.sh [JOB...]
+# Installs, where missing, the Debian packages of the jobs named (lists in
+# scripts/common.sh), as root or through sudo; nothing else. The jobs:
+#   (none)       the README's first commands: the viewer, its tests, the page
+#   tests        ./scripts/test.sh: every build, package and test
+#   packages     ./scripts/package.sh
+#   arm          the ARM builds
+#   windows      ./scripts/windows.sh
+#   benchmarks   ./scripts/bench.sh, web_bench.sh and screenshots.sh
+#   all          all of these
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+take_options "" "$@"
 
-need_packages $build_packages $virtual_x_packages $test_packages $web_packages
-need_node
+packages=$(for job in "${@:-first}"; do job_packages "$job" || bad_usage "no job $job"; done)
+command -v apt-get >/dev/null || fail "this installs with apt, on Debian: $packages"
+find_missing $packages
+[ ${#missing[@]} -gt 0 ] || exit 0
+[ "$(id -u)" = 0 ] || command -v sudo >/dev/null || fail "installing ${missing[*]} needs root"
+[ "$(id -u)" = 0 ] || exec sudo scripts/install_packages.sh "$@"
+install_missing

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Builds the viewer and starts it on the shipped picture, with data/ as its
-# working directory. Without a display it runs on a virtual X server, saves
-# a screenshot of the first frame, prints its path and the viewer's lines,
-# and ends. Arguments go to the viewer (GLUT's options).
+# usage: ./scripts/run.sh [GLUT OPTION...]
+# Installs what is missing of the build's and Xvfb's packages
+# (`install_packages.sh`), builds the viewer in build/ and starts it in
+# data/ with GLUT's options. Without a display it draws on Xvfb, saves the
+# first frame as build/first-frame.png, prints the viewer's lines and ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+take_options "-display -geometry -direct -indirect -iconic -gldebug -sync" "$@"
 
-need_packages $build_packages
-[ -n "${DISPLAY:-}" ] || need_packages $virtual_x_packages
+need_job first $build_packages $([ -n "${DISPLAY:-}" ] || echo "$virtual_x_packages")
 # The tests where this machine has what they need, as it may.
 cmake --preset default -DTEXTURES_TESTS=AUTO >/dev/null
 cmake --build --preset viewer >/dev/null

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Remakes the README's pictures from real runs of the viewer on a virtual X
-# server: the first frame, and the view after orbiting and zooming in; and
-# the desktop icon and the page's icons, cut from the first frame around the
-# grid. The page's pictures in docs/ are copies of what the web tests save
+# usage: ./scripts/screenshots.sh
+# Installs what is missing of `install_packages.sh benchmarks`, and remakes
+# the README's pictures from runs of the viewer on Xvfb: the first frame,
+# the view after orbiting and zooming in, and the icons, cut from the first
+# frame. The page's pictures in docs/ are copies of what the web tests save
 # as build/tests/e2e/web/web-page-*.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+counts 0 "$@"
 
-need_packages $build_packages $virtual_x_packages $screenshot_packages
 # The viewer alone needs none of the tests' packages.
+need_job benchmarks $build_packages $virtual_x_packages xdotool
 cmake --preset default -DTEXTURES_TESTS=AUTO >/dev/null
 cmake --build --preset viewer >/dev/null
 [ -n "${DISPLAY:-}" ] || { on_display "$0"; exit; }
@@ -20,9 +22,8 @@ first_frame docs/first-frame.png "$output" data ../build/textures
 cut="/usr/bin/convert docs/first-frame.png -crop 440x440+6+50 +repage -strip"
 $cut -resize 256x256 packaging/textures.png
 for size in 192 512; do $cut -resize ${size}x$size -colors 32 PNG8:web/icon-$size.png; done
-# Orbit a quarter turn less ten steps, lift the eye, then zoom in. Each key
-# waits for the previous one's line: keys that come faster than frames
-# share one redisplay, and so one line.
+# Orbit a quarter turn less ten steps, lift the eye, then zoom in, each key
+# after the previous one's line, as keys faster than frames share one.
 window=$(xdotool search --onlyvisible --name '^textures$')
 for key in $(printf '6 %.0s' $(seq 40)) $(printf '8 %.0s' $(seq 8)) v $(printf '8 %.0s' $(seq 30)); do
     lines=$(wc -l <"$output")

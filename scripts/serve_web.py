@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Serves a folder (build-web/page/ by default) on 127.0.0.1, cross-origin
-isolated, so that the page's clock reads finer than a millisecond.
-
-Usage: serve_web.py [FOLDER] [PORT]; port 0 takes any free port. Prints
-the page's address once it listens, and serves until Ctrl+C.
-"""
+"""Serves FOLDER (build-web/page/) on PORT (8000; 0: any free one) until Ctrl+C,
+cross-origin isolated, so that the page's clock reads finer than a millisecond,
+and prints its address. It listens on 127.0.0.1, this machine alone, unless
+--address names another IPv4 address (0.0.0.0: all), open to the network."""
+import argparse
 import functools
 import http.server
+import ipaddress
 import sys
 
 
@@ -29,12 +29,22 @@ class IsolatedHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
+class Parser(argparse.ArgumentParser):
+    def error(self, message):
+        self.exit(2, f"{self.prog}: {message}; --help says what it takes\n")
+
+
 def main():
-    folder = sys.argv[1] if len(sys.argv) > 1 else "build-web/page"
-    port = int(sys.argv[2]) if len(sys.argv) > 2 else 8000
-    handler = functools.partial(IsolatedHandler, directory=folder)
-    with http.server.ThreadingHTTPServer(("127.0.0.1", port), handler) as server:
-        print(f"serving {folder} at http://127.0.0.1:{server.server_address[1]}/", flush=True)
+    parser = Parser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("folder", metavar="FOLDER", nargs="?", default="build-web/page")
+    parser.add_argument("port", metavar="PORT", nargs="?", type=int, default=8000)
+    parser.add_argument("--address", type=ipaddress.IPv4Address, default="127.0.0.1")
+    args = parser.parse_args()
+    if not args.address.is_loopback:
+        print(f"serve_web.py: the page is open to the network at {args.address}", file=sys.stderr)
+    handler = functools.partial(IsolatedHandler, directory=args.folder)
+    with http.server.ThreadingHTTPServer((str(args.address), args.port), handler) as server:
+        print(f"serving {args.folder} at http://{args.address}:{server.server_address[1]}/", flush=True)
         try:
             server.serve_forever()
         except KeyboardInterrupt:

@@ -1,20 +1,18 @@
 #!/usr/bin/env bash
-# Prints the folder that holds a Debian of the architecture $1 (arm64,
-# armhf), of the release that `release` names, for the cross builds, and makes
-# it first where it is missing:
-#   root/   the target's own freeglut, GLU and Mesa with what they need,
-#           unpacked by mmdebstrap (nothing of the target's is run, and this
-#           machine's dpkg is not touched), for CMAKE_SYSROOT and qemu's -L;
-#   dpkg/   a dpkg database of those packages, their paths under root/,
-#           from which dpkg-shlibdeps reads the package's dependencies.
-# A cache shared by every checkout, one folder for each architecture, made
-# anew where the release or the list of packages has changed: its path stays,
-# as the builds' caches hold paths into it. Deleting ~/.cache/textures/
-# removes every root.
+# usage: scripts/target_root.sh arm64|armhf
+# Prints the folder of a Debian of the architecture (the release that
+# `release` names) for the cross builds, made first where missing:
+#   root/   its freeglut, GLU and Mesa, unpacked by mmdebstrap (nothing is
+#           run, this machine's dpkg untouched): CMAKE_SYSROOT, qemu's -L;
+#   dpkg/   their dpkg database, for dpkg-shlibdeps.
+# One folder an architecture in ~/.cache/textures/roots/, shared by every
+# checkout, made anew where the release or the packages change; its path
+# stays, as the builds' caches hold paths into it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
-architecture=${1:?usage: target_root.sh ARCHITECTURE}
+take_options "" "$@"
+[[ $# = 1 && $1 =~ ^arm(64|hf)$ ]] && architecture=$1 || bad_usage "one architecture: arm64 or armhf"
 
 # coreutils for the target's libstdbuf.so, which the ARM tests preload.
 packages=$(tr ' ' , <<<"$gl_packages coreutils")
@@ -23,7 +21,7 @@ packages=$(tr ' ' , <<<"$gl_packages coreutils")
 # alone, for one index fewer that a mirror can serve stale.
 release=12
 suite=$(debian_codename "$release")
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/textures/roots
+cache=$cache/roots
 key="$suite $packages"
 folder=$cache/$architecture
 if [ "$(cat "$folder/done" 2>/dev/null)" = "$key" ]; then
@@ -32,7 +30,7 @@ if [ "$(cat "$folder/done" 2>/dev/null)" = "$key" ]; then
 fi
 
 command -v mmdebstrap >/dev/null ||
-    fail "the $architecture build needs mmdebstrap (Debian: apt-get install mmdebstrap)"
+    fail "the $architecture build needs mmdebstrap: ./scripts/install_packages.sh arm installs it"
 mkdir -p "$cache"
 exec 9>"$cache/lock"
 flock 9

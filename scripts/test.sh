@@ -1,21 +1,19 @@
 #!/usr/bin/env bash
-# Installs whatever the tests need that is missing, then runs the workflow
-# presets: the packages (windows, web, package, linux-arm64, linux-armhf)
-# and the packed web page (web-packed) first, for the default build's
-# Windows, web and package tests; then the default build with every test
-# (full), the ARM viewers in its desktop tests through qemu (the test
-# presets linux-arm64 and linux-armhf), the packed variant and the
-# sanitizer build with theirs, and Clang with the unit and GL tests.
-#
-#   test.sh [--record]   with --record, writes the time it took into
-#                        docs/testing.md
+# usage: ./scripts/test.sh [--record]
+# Installs what is missing of `install_packages.sh tests` and of the npm
+# packages of tests/support/package.json (into its node_modules/), then
+# runs the workflows: the packages (package.sh) and the packed page
+# (web-packed) first, for the default build's tests (full); the ARM viewers
+# in them (the test presets linux-arm64, linux-armhf); the packed and
+# sanitizer variants with their tests, and Clang with the unit and GL ones.
+#   --record   writes the time it took into docs/testing.md
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+take_options --record "$@"
 
 start=$(date +%s)
-need_packages $build_packages $virtual_x_packages $test_packages $browser_packages \
-    $package_check_packages $cross_packages $clang_packages $wine_packages
+need_job tests
 need_node_modules
 ./scripts/package.sh
 cmake --workflow --preset web-packed
@@ -28,9 +26,8 @@ variants="packed sanitize clang"
 setsid nice -n 19 bash -c "for v in $variants; do cmake --preset \$v && cmake --build --preset \$v; done" \
     >build/variants.log 2>&1 &
 builds=$!
-# A run that stops early ends those builds and waits until every process of
-# theirs is gone, each compiler having removed its temporary files: none
-# is left running, or killed later with its files left behind.
+# A run that stops early ends those builds and waits for every process of
+# theirs, so that no compiler is left running, or its temporary files.
 stop_builds() {
     kill -TERM -- -"$builds" 2>/dev/null || return 0
     wait "$builds" || true

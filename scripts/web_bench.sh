@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# The web build beside the desktop viewer in one run (bench/web_bench.cpp):
-# the page's files, its start-up in Chromium (desktop- and phone-sized) and
-# Firefox ESR beside a bare page's and again online and offline, and the
-# issue times of the same key presses there and in the desktop viewer, on
-# the display or on a virtual X server where there is none. Writes the
+# usage: ./scripts/web_bench.sh [PRESSES] [LOADS]
+# Installs what is missing of `install_packages.sh benchmarks`; times the
+# web build beside the desktop viewer (bench/web_bench.cpp): the page's
+# files, its start-up in Chromium (desktop- and phone-sized) and Firefox
+# beside a bare page's, online and offline, over LOADS loads (9), with the
+# program in the page's worker and on the page's thread; the longest the
+# page's thread is busy, and Lighthouse 13's total blocking time (npx,
+# Debian's Chromium); and the issue times of PRESSES key presses (300) there
+# and in the desktop viewer, on the display or else on Xvfb; writes the
 # tables into docs/benchmarks.md.
-#   scripts/web_bench.sh [key presses, default 300] [page loads, default 9]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+counts 2 "$@"
 
-need_packages $build_packages $virtual_x_packages $test_packages $browser_packages
+need_job benchmarks
 need_node_modules
 ./scripts/web.sh >/dev/null
 cmake --preset default -DTEXTURES_BENCHMARKS=ON >/dev/null

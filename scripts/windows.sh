@@ -1,25 +1,23 @@
 #!/usr/bin/env bash
-# Cross-compiles the viewer for 64-bit Windows with MinGW-w64 (the
-# "windows" workflow preset), against a static freeglut built from Debian's
-# freeglut source package, which it first fetches and builds into
-# build-windows/freeglut/ where that has not been done. Leaves
-# build-windows/textures.exe, which needs no DLL beside it, and the zip in
-# dist/.
+# usage: ./scripts/windows.sh
+# Installs what is missing of `install_packages.sh windows`, and
+# cross-compiles the viewer for 64-bit Windows with MinGW-w64 (the workflow
+# preset windows) against a static freeglut that it builds from Debian's
+# source package into build-windows/freeglut/ where missing. Leaves
+# build-windows/textures.exe, which needs no DLL, and its zip in dist/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+counts 0 "$@"
 
-need_packages cmake make $windows_packages
-# The zip's freeglut: Debian 12's source package whatever this machine's
-# release, so that its freeglut is the same wherever it is built (the
-# compiler is the release's own).
+need_job windows
+# Debian 12's freeglut whatever this machine's release, so that the zip's
+# is the same wherever it is built.
 freeglut_release=$(debian_codename 12)
 freeglut_version=3.4.0-1
 freeglut=$PWD/build-windows/freeglut
 if [ ! -f "$freeglut/install/lib/cmake/FreeGLUT/FreeGLUTConfig.cmake" ]; then
-    # The source comes through an apt set-up of our own, with the one
-    # deb-src entry of the pinned release: the system's apt configuration
-    # stays as it is.
+    # Through an apt set-up of our own, so that the system's stays as it is.
     apt_dir=$freeglut/apt
     rm -rf "$freeglut"
     mkdir -p "$apt_dir/sources" "$apt_dir/lists/partial"
@@ -28,8 +26,7 @@ if [ ! -f "$freeglut/install/lib/cmake/FreeGLUT/FreeGLUTConfig.cmake" ]; then
          -o Dir::State::Lists="$apt_dir/lists" -o APT::Sandbox::User="$(id -un)")
     "${apt[@]}" update
     (cd "$freeglut" && "${apt[@]}" source "freeglut=$freeglut_version" >/dev/null)
-    # Its code's and its CMake files' warnings are not ours to mend: -w,
-    # -Wno-deprecated.
+    # Its warnings are not ours to mend: -w, -Wno-deprecated.
     cmake -S "$freeglut"/freeglut-*/ -B "$freeglut/build" -Wno-deprecated \
         -DCMAKE_TOOLCHAIN_FILE="$PWD/scripts/mingw-w64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS=-w -DCMAKE_INSTALL_PREFIX="$freeglut/install" \

@@ -12,69 +12,90 @@ int view_mode = orbit_mode;
 
 namespace {
 
-// The up key moves with sign -1, the down key with +1.
-void move_vertical(float sign)
+// The movements of keys.def, each in the direction of its sign.
+void move_polar(float sign)
 {
-    switch (view_mode) {
-    case orbit_mode:
-        phi += sign * angle_step;
-        update_eye();
-        break;
-    case zoom_mode:
-        radius += sign * 0.5f;
-        update_eye();
-        break;
-    case pan_mode:
-        eye.z += sign;
-        center.z += sign;
-        break;
-    }
+    phi += sign * angle_step;
+    update_eye();
 }
 
-// The left key moves with sign -1, the right key with +1; zoom mode has
-// nothing for them.
-void move_horizontal(float sign)
+void move_azimuth(float sign)
 {
-    switch (view_mode) {
-    case orbit_mode:
-        theta += sign * angle_step;
-        update_eye_xy();
-        break;
-    case pan_mode:
-        eye.x -= sign;
-        center.x -= sign;
-        break;
-    }
+    theta += sign * angle_step;
+    update_eye_xy();
 }
+
+void move_distance(float sign)
+{
+    radius += sign * distance_step;
+    update_eye();
+}
+
+void move_height(float sign)
+{
+    eye.z += sign * pan_step;
+    center.z += sign * pan_step;
+}
+
+void move_across(float sign)
+{
+    eye.x += sign * pan_step;
+    center.x += sign * pan_step;
+}
+
+void move_none(float) {}
+
+// The actions of keys.def: whether each draws a frame.
+bool next_view_mode()
+{
+    view_mode = (view_mode + 1) % view_mode_count;
+    std::printf(view_mode_line, view_mode);
+    return false;
+}
+
+bool reset_projection()
+{
+    reshape(window_width, window_height);
+    return true;
+}
+
+struct move {
+    unsigned char key;
+    int mode;
+    void (*movement)(float sign);
+    float sign;
+};
+
+constexpr move moves[] = {
+#define MOVE(key, mode, movement, sign, words) {key_##key, mode##_mode, move_##movement, sign},
+#include "keys.def"
+};
+
+struct action {
+    unsigned char key;
+    bool (*act)();
+};
+
+constexpr action actions[] = {
+#define KEY(name, character, action, words) {character, action},
+#include "keys.def"
+};
 
 }
 
 void keyboard(unsigned char key, int, int)
 {
-    switch (key) {
-    case key_up:
-        move_vertical(-1);
-        break;
-    case key_down:
-        move_vertical(1);
-        break;
-    case key_left:
-        move_horizontal(-1);
-        break;
-    case key_right:
-        move_horizontal(1);
-        break;
-    case key_reset:
-        reshape(window_width, window_height);
-        break;
-    case key_next_mode:
-        view_mode = (view_mode + 1) % view_mode_count;
-        std::printf("view mode: %d\n", view_mode);
-        return;
-    default:
-        return;
-    }
-    glutPostRedisplay();
+    bool draws = false;
+    for (const move& m : moves)
+        if (m.key == key && m.mode == view_mode) {
+            m.movement(m.sign);
+            draws = true;
+        }
+    for (const action& a : actions)
+        if (a.key == key)
+            draws = a.act();
+    if (draws)
+        glutPostRedisplay();
 }
 
 void press_key(unsigned char key, int mode)

@@ -1,26 +1,34 @@
 #pragma once
 
-// The keys the program takes: four movement keys, laid out as on a keypad,
-// whose effect depends on the view mode; the projection's reset; and the
-// next view mode. Every other key is ignored.
-constexpr unsigned char key_up = '8';
-constexpr unsigned char key_down = '2';
-constexpr unsigned char key_left = '4';
-constexpr unsigned char key_right = '6';
-constexpr unsigned char key_reset = 'r';
-constexpr unsigned char key_next_mode = 'v';
-constexpr unsigned char movement_keys[] = {key_up, key_down, key_left, key_right};
-constexpr unsigned char program_keys[] = {key_up,    key_down,  key_left,
-                                          key_right, key_reset, key_next_mode};
+// The keys the program takes and the view modes, as the table keys.def
+// declares them: movement keys, whose effect depends on the view mode,
+// and keys that act alike in every mode. Every other key is ignored.
+#define MOVEMENT_KEY(name, character, row, column) constexpr unsigned char key_##name = character;
+#define KEY(name, character, action, words) constexpr unsigned char key_##name = character;
+#include "keys.def"
 
-// The view modes, in the order "v" steps through them.
-constexpr int orbit_mode = 0;
-constexpr int zoom_mode = 1;
-constexpr int pan_mode = 2;
-constexpr int view_mode_count = 3;
+constexpr unsigned char movement_keys[] = {
+#define MOVEMENT_KEY(name, character, row, column) character,
+#include "keys.def"
+};
+constexpr unsigned char program_keys[] = {
+#define MOVEMENT_KEY(name, character, row, column) character,
+#define KEY(name, character, action, words) character,
+#include "keys.def"
+};
+
+// The view modes, NAME_mode, in the order "v" steps through them.
+enum : int {
+#define VIEW_MODE(name, how) name##_mode,
+#include "keys.def"
+    view_mode_count
+};
 
 // Not a view mode: a press in it acts in the current one.
 constexpr int current_mode = -1;
+
+// The line "v" prints, with the new view mode.
+constexpr char view_mode_line[] = "view mode: %d\n";
 
 extern int view_mode;
 

@@ -14,8 +14,8 @@ constexpr int wheel_up = 3;
 constexpr int wheel_down = 4;
 
 struct drag_state {
-    int button = -1; // none while no drag goes on
-    int mode = current_mode;
+    int button = 0;
+    int mode = no_drag; // while no drag goes on
     int x = 0, y = 0; // where the button went down
     int sent_x = 0, sent_y = 0;
 };
@@ -69,14 +69,14 @@ void mouse(int button, int state, int x, int y)
         return;
     }
     const int mode = drag_mode(button, (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0);
-    if (drag.button >= 0 || mode == no_drag)
+    if (drag.mode != no_drag || mode == no_drag)
         return;
     drag = {button, mode, x, y};
 }
 
 void motion(int x, int y)
 {
-    if (drag.button < 0)
+    if (drag.mode == no_drag)
         return;
     travel(x, drag.x, drag.sent_x, key_right, key_left);
     travel(y, drag.y, drag.sent_y, key_down, key_up);

@@ -53,7 +53,7 @@ void display()
     draw_grid();
     timer_stop();
     const float t = static_cast<float>(timer_seconds());
-    std::printf("FPS: %f\n", 1.0 / t);
+    std::printf(frame_line, 1.0 / t);
     glPopMatrix();
     glutSwapBuffers();
 }

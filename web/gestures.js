@@ -84,7 +84,7 @@ export function make_pinch(a, b, steps) {
 // {what: "move", id, x, y}, {what: "up", id}), `wheel` its wheel's, and
 // `end` ends every gesture (the page started afresh, lost the focus, or
 // the browser cancelled a pointer). Each step goes to `press` (its key and
-// its mode, or null for the current mode). `rule()` is the running
+// its mode, or current_mode). `rule()` is the running
 // program's rule, {travel_steps, drag_mode}, or null while there is none:
 // a finger's or the wheel's travel then waits, and counts once there is;
 // a mouse button, whose mode the rule names, starts no drag.
@@ -106,7 +106,7 @@ export function make_gestures(press, rule) {
     if (touch) {
       touches.set(id, pointer);
       if (touches.size === 1) {
-        start_drag(pointer, null);
+        start_drag(pointer, current_mode);
       } else if (touches.size === 2) {
         drag = null;
         pinch = make_pinch(...touches.values(), steps);
@@ -115,7 +115,7 @@ export function make_gestures(press, rule) {
     }
     const mode = rule()?.drag_mode(button, shift) ?? no_drag;
     if (!drag && mode !== no_drag)
-      start_drag(pointer, mode === current_mode ? null : mode);
+      start_drag(pointer, mode);
   };
   const on_move = ({ id, x, y }) => {
     if (touches.has(id))
@@ -139,7 +139,7 @@ export function make_gestures(press, rule) {
       pinch = null;
       const [rest] = touches.values();
       if (rest)
-        start_drag(rest, null);
+        start_drag(rest, current_mode);
     } else if (drag?.id === id) {
       drag = null;
     }

@@ -3,7 +3,7 @@
 // address sent to someone, starts with the served picture. The picture as
 // base64 is 256 KB, well within what every browser's storage takes.
 
-import { raw_size } from "./picture.js";
+import { picture_bytes } from "./program.js";
 
 const key = "textures.picture";
 
@@ -28,7 +28,7 @@ export function kept_picture() {
   try {
     const { name, what, raw } = JSON.parse(sessionStorage.getItem(key));
     const bytes = Uint8Array.from(atob(raw), (c) => c.charCodeAt(0));
-    if (bytes.length !== raw_size)
+    if (bytes.length !== picture_bytes)
       return null;
     return { name: String(name), what: String(what), bytes: bytes.buffer };
   } catch {

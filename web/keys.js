@@ -1,7 +1,7 @@
 // Keys: the queue of the page's presses, from its buttons and gestures,
 // which the program's side keeps (program_host.js); and on the page, the
 // typed keys and the buttons themselves.
-import { movement_keys, next_mode, program_keys, view_modes } from "./program.js";
+import { current_mode, movement_keys, next_mode, program_keys, view_modes } from "./program.js";
 
 // Presses reach the program one an animation frame, in order: each then
 // draws its own frame, after which the next goes. Until a run's first frame
@@ -13,9 +13,9 @@ let send = null; // hands a key and its view mode to the running program
 let dropping = false;
 let pumping = false;
 
-// A key, in the view mode `mode` (a gesture's own) or, where it is null,
-// in the current one.
-export function press(key, mode = null) {
+// A key, in the view mode `mode` (a gesture's own) or, where it is
+// current_mode, in the current one.
+export function press(key, mode = current_mode) {
   if (key.length !== 1 || !program_keys.includes(key) || dropping || queue.length >= queue_bound)
     return;
   queue.push({ key, mode });

@@ -7,11 +7,12 @@ import { end_hold, watch_buttons, watch_typed_keys } from "./keys.js";
 import { forget_picture, keep_picture, kept_picture } from "./kept.js";
 import { show } from "./panel.js";
 import { picture_of, Refusal } from "./picture.js";
+import { current_mode } from "./program.js";
 import { focus_view, show_view, start, to_program, type_key, view_now } from "./runs.js";
 import { watch_fullscreen } from "./screen.js";
 
 const element = (id) => document.getElementById(id);
-const press = (key, mode = null) => to_program({ type: "press", key, mode });
+const press = (key, mode = current_mode) => to_program({ type: "press", key, mode });
 watch_typed_keys(type_key);
 watch_buttons([...document.querySelectorAll("#keys button")], element("legend"), focus_view, press);
 const end_gestures = watch_gestures(element("screen"), to_program, focus_view);

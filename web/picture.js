@@ -1,7 +1,9 @@
 // A picture of the user's own, chosen or dropped: any image the browser
-// reads, drawn at 256 x 256, or a raw picture as the program reads it.
+// reads, drawn at the picture's size, or a raw picture as the program reads
+// it.
 
-export const raw_size = 256 * 256 * 3;
+import { picture_bytes, picture_side as side } from "./program.js";
+
 const max_pixels = 8192 * 8192;
 
 // Why a file cannot be the picture; its message names the file.
@@ -39,14 +41,14 @@ export function cut_off(bytes) {
   return null;
 }
 
-// The raw picture of a 256 x 256 RGBA image: the colour kept without its
-// alpha, and the top row last, as the program's first row is the bottom.
+// The raw picture of an RGBA image of the picture's size: the colour kept
+// without its alpha, and the top row last, as the program's first row is the bottom.
 export function raw_of(rgba) {
-  const raw = new Uint8Array(raw_size);
-  for (let row = 0; row < 256; ++row)
-    for (let x = 0; x < 256; ++x) {
-      const from = ((255 - row) * 256 + x) * 4;
-      raw.set(rgba.subarray(from, from + 3), (row * 256 + x) * 3);
+  const raw = new Uint8Array(picture_bytes);
+  for (let row = 0; row < side; ++row)
+    for (let x = 0; x < side; ++x) {
+      const from = ((side - 1 - row) * side + x) * 4;
+      raw.set(rgba.subarray(from, from + 3), (row * side + x) * 3);
     }
   return raw;
 }
@@ -78,19 +80,19 @@ async function decoded(file) {
   }
 }
 
-// The image drawn at 256 x 256 whatever its shape, as RGBA; null where the
+// The image drawn at the picture's size whatever its shape, as RGBA; null where the
 // browser cannot draw it (an SVG of no size, in Firefox).
 function drawn(image) {
   const drawing = document.createElement("canvas");
-  drawing.width = drawing.height = 256;
+  drawing.width = drawing.height = side;
   const context = drawing.getContext("2d", { willReadFrequently: true });
   context.imageSmoothingQuality = "high";
   try {
-    context.drawImage(image, 0, 0, 256, 256);
+    context.drawImage(image, 0, 0, side, side);
   } catch {
     return null;
   }
-  return context.getImageData(0, 0, 256, 256).data;
+  return context.getImageData(0, 0, side, side).data;
 }
 
 // The file as the program's picture, and what it was; throws a Refusal
@@ -110,13 +112,13 @@ export async function picture_of(file) {
   const image = await decoded(file);
   const rgba = image && drawn(image);
   if (!rgba) {
-    if (bytes.length === raw_size)
+    if (bytes.length === picture_bytes)
       return { bytes: bytes.buffer, what: "a raw picture" };
     throw new Refusal(`"${file.name}" is not a picture the browser can read, nor a raw ` +
-                      `picture of ${count(raw_size)} bytes`);
+                      `picture of ${count(picture_bytes)} bytes`);
   }
   const { naturalWidth: width, naturalHeight: height } = image;
   return { bytes: raw_of(rgba).buffer,
            what: `${width} \u00d7 ${height}` +
-                 (width === 256 && height === 256 ? "" : ", scaled to 256 \u00d7 256") };
+                 (width === side && height === side ? "" : `, scaled to ${side} \u00d7 ${side}`) };
 }

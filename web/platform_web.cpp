@@ -241,10 +241,7 @@ void glutMainLoop()
 namespace {
 
 // The view, as the page carries it in its address and over to a fresh run
-// when the WebGL context is lost: the camera's fields, then the view mode,
-// in the order of web/program.js.
-float* const camera_fields[] = {&eye.x,    &eye.y,  &eye.z, &center.x, &center.y,
-                                &center.z, &radius, &theta, &phi};
+// when the WebGL context is lost.
 constexpr int view_fields = std::size(camera_fields) + 1;
 
 bool is_view_mode(double mode)

@@ -13,7 +13,7 @@
 //   {type: "quit", run}            ends it
 //   {type: "key", key}             a typed key, at once
 //   {type: "press", key, mode}     a press of a button or gesture, queued
-//                                  (keys.js), in a view mode or null
+//                                  (keys.js), in a view mode or current_mode
 //   {type: "pointer", ...}, {type: "wheel", delta_y, delta_mode},
 //   {type: "end_gestures"}         the gestures' events (gestures.js)
 //   {type: "view", view}           shows this view
@@ -81,7 +81,7 @@ export function serve(port, wasm) {
   function line(module, kind, text) {
     if (kind === "output" && !module.drawn && read_line(text)?.rate !== undefined) {
       module.drawn = true;
-      send_presses(({ key, mode }) => module._press_from_page(key.charCodeAt(0), mode ?? current_mode));
+      send_presses(({ key, mode }) => module._press_from_page(key.charCodeAt(0), mode));
     }
     post({ type: "line", run: module.number, kind, line: text,
            view: module.drawn ? view_of(module) : null });

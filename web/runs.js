@@ -10,7 +10,7 @@ import { make_follower } from "./address.js";
 import { make_chart } from "./chart.js";
 import { end_hold, name_buttons } from "./keys.js";
 import { say_problem, show } from "./panel.js";
-import { read_line } from "./program.js";
+import { read_line, window_height, window_width } from "./program.js";
 import { buffer_of, watch_size } from "./screen.js";
 
 const screen = document.getElementById("screen");
@@ -166,7 +166,7 @@ export function start(picture, { view = null, lost = null } = {}) {
   if (program)
     quit(program);
   const fresh = document.createElement("canvas");
-  Object.assign(fresh, { id: "canvas", width: 512, height: 512, tabIndex: 0 });
+  Object.assign(fresh, { id: "canvas", width: window_width, height: window_height, tabIndex: 0 });
   fresh.setAttribute("aria-label", "The viewer: twelve textured boxes");
   document.getElementById("canvas")?.remove();
   screen.prepend(fresh);

@@ -8,10 +8,12 @@ import path from "node:path";
 import { pathToFileURL } from "node:url";
 import puppeteer from "puppeteer-core";
 
-// The page's program.js, which a build writes from the program's headers
-// into the folder TEXTURES_PAGE_MODULES names.
-export const program_module = () =>
-  import(pathToFileURL(path.join(process.env.TEXTURES_PAGE_MODULES, "program.js")));
+// A module of the page, as a build leaves them in the folder
+// TEXTURES_PAGE_MODULES names: program.js written from the program's table
+// and headers.
+export const page_module = (name) =>
+  import(pathToFileURL(path.join(process.env.TEXTURES_PAGE_MODULES, `${name}.js`)));
+export const program_module = () => page_module("program");
 
 export const axe_source = () =>
   fs.readFileSync(createRequire(import.meta.url).resolve("axe-core"), "utf8");

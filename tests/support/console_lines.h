@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-// The viewer's two console lines, read: the rate of a well-formed frame
-// line ("FPS: " and the rate as "%f" prints it, or "inf"), and the mode of
-// a well-formed view-mode line; nothing for any other line.
+// The viewer's two console lines, read as the formats it prints them with
+// (viewer.h, keyboard.h) say: the rate of a frame's line, and the mode of
+// a view mode's line; nothing for any other line.
 std::optional<double> frame_rate(const std::string& line);
 std::optional<int> view_mode_of(const std::string& line);
 

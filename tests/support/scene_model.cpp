@@ -1,7 +1,11 @@
 #include "scene_model.h"
 
+#include "camera.h"
+#include "keyboard.h"
+
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 const char* const face_names[face_count] = {"front", "right", "top", "left", "back", "bottom"};
 const vec face_outward[face_count] = {{0, -1, 0}, {1, 0, 0},  {0, 0, 1},
@@ -75,46 +79,57 @@ std::array<vec, 4> face_corners(int box, int face)
     }
 }
 
+namespace {
+
+// The movements of keys.def, in double precision: the angles or the
+// radius, the eye then on the sphere they give; or the eye and the look-at
+// point together.
+void on_sphere(camera_model& c)
+{
+    c.eye = add(c.center, scale({std::cos(c.theta) * std::sin(c.phi),
+                                 std::sin(c.theta) * std::sin(c.phi), std::cos(c.phi)},
+                                c.radius));
+}
+void move_polar(camera_model& c, double sign) { c.phi += sign * angle_step, on_sphere(c); }
+void move_azimuth(camera_model& c, double sign) { c.theta += sign * angle_step, on_sphere(c); }
+void move_distance(camera_model& c, double sign) { c.radius += sign * distance_step, on_sphere(c); }
+void pan(camera_model& c, int axis, double sign)
+{
+    c.eye[axis] += sign * pan_step;
+    c.center[axis] += sign * pan_step;
+}
+void move_height(camera_model& c, double sign) { pan(c, 2, sign); }
+void move_across(camera_model& c, double sign) { pan(c, 0, sign); }
+void move_none(camera_model&, double) {}
+
+struct move {
+    unsigned char key;
+    int mode;
+    void (*movement)(camera_model&, double);
+    double sign;
+};
+
+constexpr move moves[] = {
+#define MOVE(key, mode, movement, sign, words) {key_##key, mode##_mode, move_##movement, sign},
+#include "keys.def"
+};
+
+}
+
 void camera_model::press(char key)
 {
-    const double angle_step = 0.031416;
-    const bool orbit = mode == 0, zoom = mode == 1, pan = mode == 2;
-    bool on_sphere = false;
-    switch (key) {
-    case '8':
-    case '2': {
-        const double sign = key == '8' ? -1 : 1;
-        if (orbit)
-            phi += sign * angle_step;
-        if (zoom)
-            radius += sign * 0.5;
-        if (pan) {
-            eye[2] += sign;
-            center[2] += sign;
-        }
-        on_sphere = !pan;
-        break;
-    }
-    case '4':
-    case '6': {
-        const double sign = key == '4' ? -1 : 1;
-        if (orbit)
-            theta += sign * angle_step;
-        if (pan) {
-            eye[0] -= sign;
-            center[0] -= sign;
-        }
-        on_sphere = orbit;
-        break;
-    }
-    case 'v':
-        mode = (mode + 1) % 3;
-        break;
-    }
-    if (on_sphere)
-        eye = add(center, scale({std::cos(theta) * std::sin(phi), std::sin(theta) * std::sin(phi),
-                                 std::cos(phi)},
-                                radius));
+    if (key == key_next_mode)
+        mode = (mode + 1) % view_mode_count;
+    for (const move& m : moves)
+        if (m.key == static_cast<unsigned char>(key) && m.mode == mode)
+            m.movement(*this, m.sign);
+}
+
+bool draws_frame(char key)
+{
+    const unsigned char k = static_cast<unsigned char>(key);
+    return k != key_next_mode &&
+           std::find(std::begin(program_keys), std::end(program_keys), k) != std::end(program_keys);
 }
 
 std::string repeat(const std::string& key, int times)

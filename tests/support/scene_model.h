@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image.h"
+#include "keyboard.h"
 
 #include <array>
 #include <cmath>
@@ -48,11 +49,15 @@ struct camera_model {
     double theta = M_PI / 2 + 3.1416;
     double phi = std::acos(40 / std::sqrt(3904.0));
     double radius = std::sqrt(3904.0);
-    int mode = 0;
+    int mode = orbit_mode;
 
-    // What a key press does, as the keys are documented.
+    // What a key press does, as the table of keys (keys.def) says.
     void press(char key);
 };
+
+// Whether a press of the key draws a frame: that of any key the program
+// takes but the next view mode's.
+bool draws_frame(char key);
 
 // The key repeated, as a list of keys separated by spaces.
 std::string repeat(const std::string& key, int times);

@@ -56,16 +56,20 @@ TEST(build, the_packed_switch_takes_every_spelling_of_a_boolean_and_nothing_else
     EXPECT_NE(refused.output.find("give ON or OFF"), std::string::npos) << refused.output;
 }
 
-TEST(build, an_install_puts_the_viewer_and_its_picture_where_building_md_says)
+TEST(build, an_install_puts_the_viewer_and_its_picture_under_the_prefix_it_is_given)
 {
     scratch_directory directory;
-    process install(
-        {.argv = {CMAKE_COMMAND, "--install", PROJECT_BINARY_DIR, "--prefix", "prefix"}});
-    ASSERT_EQ(install.wait_exit(60s), 0) << install.error_output();
     const std::filesystem::path prefix = directory.path() + "/prefix";
+    process install({.argv = {CMAKE_COMMAND, "--install", PROJECT_BINARY_DIR, "--prefix", prefix}});
+    ASSERT_EQ(install.wait_exit(60s), 0) << install.error_output();
     EXPECT_NE(std::filesystem::status(prefix / "bin/textures").permissions() &
                   std::filesystem::perms::owner_exec,
               std::filesystem::perms::none);
     EXPECT_EQ(read_file(prefix / "share/textures/armor.raw"),
               read_file(PROJECT_SOURCE_DIR "/data/armor.raw"));
+    // The desktop entry starts the viewer in the picture's folder.
+    const std::vector<unsigned char> entry = read_file(prefix / "share/applications/textures.desktop");
+    EXPECT_NE(std::string(entry.begin(), entry.end()).find("\nPath=" + prefix.string() + "/share/textures\n"),
+              std::string::npos)
+        << std::string(entry.begin(), entry.end());
 }

@@ -58,7 +58,7 @@ protected:
     void SetUp() override
     {
         init_camera();
-        view_mode = 0;
+        view_mode = orbit_mode;
         redisplays_posted = 0;
         start = current();
     }
@@ -138,12 +138,12 @@ TEST_F(orbit_keys, over_the_pole_phi_goes_negative_unclamped)
 
 TEST_F(zoom_keys, eight_and_two_change_the_radius_first_then_the_eye)
 {
-    enter_mode(1);
+    enter_mode(zoom_mode);
     press('8');
-    EXPECT_EQ(radius, start.radius - 0.5f);
+    EXPECT_EQ(radius, start.radius - distance_step);
     expect_eye_on_sphere();
     press('2', 3);
-    EXPECT_EQ(radius, start.radius - 0.5f + 0.5f + 0.5f + 0.5f);
+    EXPECT_EQ(radius, start.radius - distance_step + distance_step + distance_step + distance_step);
     expect_eye_on_sphere();
     EXPECT_EQ(theta, start.theta);
     EXPECT_EQ(phi, start.phi);
@@ -152,7 +152,7 @@ TEST_F(zoom_keys, eight_and_two_change_the_radius_first_then_the_eye)
 
 TEST_F(zoom_keys, four_and_six_change_nothing_but_still_redraw)
 {
-    enter_mode(1);
+    enter_mode(zoom_mode);
     press('4');
     press('6');
     expect_same(current(), start);
@@ -161,7 +161,7 @@ TEST_F(zoom_keys, four_and_six_change_nothing_but_still_redraw)
 
 TEST_F(zoom_keys, the_eye_passes_through_the_look_at_point)
 {
-    enter_mode(1);
+    enter_mode(zoom_mode);
     press('8', 125);
     EXPECT_NEAR(radius, -0.018, 1e-3);
     expect_eye_on_sphere();
@@ -173,7 +173,7 @@ TEST_F(zoom_keys, the_eye_passes_through_the_look_at_point)
 
 TEST_F(pan_keys, moves_eye_and_look_at_point_together)
 {
-    enter_mode(2);
+    enter_mode(pan_mode);
     press('4');
     EXPECT_EQ(eye.x, start.eye.x + 1);
     EXPECT_EQ(center.x, start.center.x + 1);
@@ -199,15 +199,15 @@ TEST_F(mode_keys, v_cycles_the_modes_and_prints_each_without_redrawing)
     press('v', 4);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "view mode: 1\nview mode: 2\nview mode: 0\nview mode: 1\n");
-    EXPECT_EQ(view_mode, 1);
+    EXPECT_EQ(view_mode, zoom_mode);
     EXPECT_EQ(redisplays_posted, 0);
-    start.view_mode = 1;
+    start.view_mode = zoom_mode;
     expect_same(current(), start);
 }
 
 TEST_F(mode_keys, other_keys_are_ignored_case_included)
 {
-    for (const int mode : {0, 1, 2}) {
+    for (int mode = 0; mode < view_mode_count; ++mode) {
         enter_mode(mode);
         testing::internal::CaptureStdout();
         for (const char key : {'R', 'V', '5', '0', 'x', ' ', '\0', '\x1b', '\xff'})

@@ -2,8 +2,11 @@
 // the program's lines, the view in the address, the queue of the page's
 // presses, the picture kept for the tab, the chart's statistics, the steps
 // of a wheel and two fingers, the check for a cut-off PNG or JPEG,
-// and a decoded image turned into the program's picture.
+// a decoded image turned into the program's picture; and the page's
+// buttons and legend, its contract module and the manual's KEYS, each as the
+// table of keys says.
 import assert from "node:assert/strict";
+import fs from "node:fs";
 import path from "node:path";
 import { test } from "node:test";
 import { pathToFileURL } from "node:url";
@@ -18,7 +21,8 @@ const { caption_of, issue_time, statistics } = await module("chart");
 const { make_gestures, make_pinch, make_wheel } = await module("gestures");
 const { hold_presses, press, send_presses, typed_key } = await module("keys");
 const { cut_off, raw_of } = await module("picture");
-const { current_mode, no_drag, pan, read_line, step_pixels, zoom } = await module("program");
+const program = await module("program");
+const { current_mode, no_drag, pan, read_line, step_pixels, zoom } = program;
 
 test("the program's two lines read as it prints them, and no other line does", () => {
   assert.deepEqual(read_line("FPS: 1253.132812"), { rate: 1253.132812 });
@@ -63,7 +67,7 @@ test("the page's presses reach the program one a frame, in order, and a fling is
     press(key);
   press("6", zoom);
   frame();
-  send_presses(({ key, mode }) => sent.push(`${key}${mode ?? ""}`));
+  send_presses(({ key, mode }) => sent.push(`${key}${mode === current_mode ? "" : mode}`));
   frame();
   assert.deepEqual(sent, ["8"], "waiting for the first frame, then one a frame");
   frame();
@@ -174,7 +178,7 @@ test("the pointer's events, passed on, make each step once, and none before a ru
   pointer("up", 5);
   assert.equal(taken(), "81 81");
   pointer("move", 4, 90, 215);
-  assert.equal(taken(), "2null");
+  assert.equal(taken(), `2${current_mode}`);
   gestures.wheel(100, 0);
   assert.equal(taken(), "21 21 21 21 21");
   gestures.end();
@@ -226,4 +230,37 @@ test("a decoded image becomes the picture bottom row first, without its alpha", 
   assert.equal(raw.length, 196608);
   assert.deepEqual([...raw.subarray(0, 6)], [0, 255, 7, 1, 255, 7]);
   assert.deepEqual([...raw.subarray(-3)], [255, 0, 7]);
+});
+
+test("the page's buttons and legend, its contract module and the manual's KEYS are the table's", () => {
+  const read = (file) => fs.readFileSync(file, "utf8");
+  const source = (file) => read(new URL(`../../${file}`, import.meta.url));
+  const entries = (kind) => [...source("src/keys.def").matchAll(new RegExp(`^${kind}\\((.*)\\)$`, "gm"))]
+    .map(([, entry]) => entry.split(/, (?=[^"]*(?:"[^"]*"[^"]*)*$)/).map((part) => part.replace(/^["']|["']$/g, "")));
+  const modes = entries("VIEW_MODE").map(([name]) => name);
+  const [movement, others, moves] = ["MOVEMENT_KEY", "KEY", "MOVE"].map(entries);
+  const words = ([name]) => modes.map((mode) => moves.find(([k, m]) => k === name && m === mode)[4]);
+  const key_of = ([, key]) => key;
+  assert.deepEqual(program.view_modes, modes);
+  assert.equal(program.movement_keys, movement.map(key_of).join(""));
+  assert.equal(program.program_keys, [...movement, ...others].map(key_of).join(""));
+  [...movement, ...others].forEach(([name, key]) => assert.equal(program[name], key, name));
+
+  const page = read(path.join(process.env.TEXTURES_PAGE_MODULES, "index.html"));
+  const texts = (html, tag) => [...html.matchAll(new RegExp(`<${tag}[^>]*>(.*?)</${tag}>`, "g"))]
+    .map(([, text]) => text.replace(/<[^>]+>/g, ""));
+  const pad = [...movement].sort((a, b) => a[2] - b[2] || a[3] - b[3]);
+  assert.deepEqual(texts(page, "button").filter((text) => program.program_keys.includes(text)),
+                   [...pad, ...others].map(key_of));
+  assert.deepEqual(texts(page.slice(page.indexOf('id="legend"')), "tr"), [
+    `Key${modes.map((mode, i) => `${mode[0].toUpperCase()}${mode.slice(1)} (mode ${i})`).join("")}`,
+    ...movement.map((entry) => key_of(entry) + words(entry).join("")),
+    ...others.map(([, key, , what]) => key + what)]);
+
+  const manual = source("docs/textures.1.md");
+  const block = manual.slice(manual.indexOf("<!-- keys -->"), manual.indexOf("<!-- /keys -->"));
+  assert.deepEqual(block.split("\n## ").slice(1).map((part) => [...part.matchAll(/^- `(.)`: (.*)$/gm)]
+    .map(([, key, what]) => `${key} ${what}`)), [
+    ...modes.map((_, i) => movement.map((entry) => `${key_of(entry)} ${words(entry)[i]}`)),
+    others.map(([, key, , what]) => `${key} ${what}`)]);
 });

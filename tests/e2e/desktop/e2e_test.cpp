@@ -134,12 +134,12 @@ TEST(keys, v_prints_the_modes_in_turn_and_draws_nothing)
 TEST(keys, each_movement_key_draws_one_frame_in_every_mode)
 {
     started_viewer run;
-    for (int mode = 0; mode < 3; ++mode) {
+    for (int mode = 0; mode < view_mode_count; ++mode) {
         SCOPED_TRACE(mode);
         press_for_frames(run.viewer, "8 2 4 6");
         EXPECT_EQ(run.viewer.lines_within(300ms), std::vector<std::string>{});
         run.viewer.keys("v");
-        EXPECT_EQ(run.viewer.next_line(), "view mode: " + std::to_string((mode + 1) % 3));
+        EXPECT_EQ(run.viewer.next_line(), "view mode: " + std::to_string((mode + 1) % view_mode_count));
     }
     press_for_frames(run.viewer, "r");
 }

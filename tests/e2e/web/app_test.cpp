@@ -57,12 +57,12 @@ TEST_P(app, shows_a_picture_of_ones_own_and_refuses_what_is_none)
 
     const bool chromium = GetParam() == std::string("chromium");
     std::vector<std::string> steps{"frame",
-                                   "choose:" + file("own.png"),   "shot:png",
-                                   "choose:" + file("own.raw"),   "shot:raw",
+                                   "choose:" + file("own.png"),   "png=shot",
+                                   "choose:" + file("own.raw"),   "raw=shot",
                                    "choose:" + file("notes.txt"), "choose:" + file("empty.png"),
                                    "choose:" + file("cut.png"),   "choose:" + file("huge.png"),
-                                   "key:6",                       "shot:kept",
-                                   "choose:" + file("own.jpg"),   "shot:jpg"};
+                                   "key:6",                       "kept=shot",
+                                   "choose:" + file("own.jpg"),   "jpg=shot"};
     std::vector<std::string> said{
         "page: now showing \"own.png\" (256 × 256)",
         "page: now showing \"own.raw\" (a raw picture)",
@@ -74,7 +74,7 @@ TEST_P(app, shows_a_picture_of_ones_own_and_refuses_what_is_none)
         "67,108,864 in all",
         "page: now showing \"own.jpg\" (256 × 256)"};
     if (chromium) {
-        steps.insert(steps.end(), {"drop:" + file("own.png"), "shot:dropped"});
+        steps.insert(steps.end(), {"drop:" + file("own.png"), "dropped=shot"});
         said.push_back("page: now showing \"own.png\" (256 × 256)");
     }
     const page_run run = drive_zip({.browser = GetParam(), .folder = files.path(), .steps = steps});
@@ -93,25 +93,25 @@ TEST_P(app, shows_a_picture_of_ones_own_and_refuses_what_is_none)
         }
     }
     EXPECT_EQ(run.panel, shown);
-    EXPECT_EQ(run.caption, caption_for(run.output));
+    EXPECT_EQ(run.caption, run.caption_of_lines);
     EXPECT_EQ(run.problem, "");
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
     EXPECT_TRUE(run.isolated);
 
     const std::vector<unsigned char> texels = texels_for(raw, false);
-    expect_shot(file("png.png"), camera_model{}, texels);
-    expect_shot(file("raw.png"), camera_model{}, texels);
+    expect_shot(run["png"], camera_model{}, texels);
+    expect_shot(run["raw"], camera_model{}, texels);
     // The refused files left the view as it was, still following the keys.
     camera_model turned;
     turned.press('6');
-    expect_shot(file("kept.png"), turned, texels);
+    expect_shot(run["kept"], turned, texels);
     if (chromium) {
-        expect_shot(file("dropped.png"), camera_model{}, texels);
+        expect_shot(run["dropped"], camera_model{}, texels);
     }
     // A JPEG's colours are near, not equal: most points must still match.
     int checked = 0;
     const std::vector<std::string> faults =
-        compare_frame(read_png(file("jpg.png")), texels, camera_model{}, full_window, 1.0, checked);
+        compare_frame(read_png(run["jpg"].frame), texels, camera_model{}, full_window, 1.0, checked);
     EXPECT_GT(checked, 60);
     EXPECT_LE(faults.size() * 10, static_cast<std::size_t>(checked))
         << faults.size() << " of " << checked << " points differ, first " << faults.front();
@@ -126,11 +126,11 @@ TEST_P(app, works_offline_and_takes_a_new_build_online)
     web_server served(site.path() + "/page", false);
     const bool chromium = GetParam() == std::string("chromium");
     std::vector<std::string> steps{
-        "frame",  "worker", "copy:" TEXTURES_WEB_PACKED_FOLDER ":" + site.path() + "/page",
-        "reload", "worker", "shot:updated",
-        "offline", "reload", "shot:offline"};
+        "frame",  "old=worker", "copy:" TEXTURES_WEB_PACKED_FOLDER ":" + site.path() + "/page",
+        "reload", "new=worker", "updated=shot",
+        "offline", "reload", "offline=shot"};
     if (chromium)
-        steps.push_back("installable");
+        steps.push_back("install=installable");
     const page_run run = drive({.browser = GetParam(),
                                 .url = served.url,
                                 .folder = site.path(),
@@ -146,18 +146,17 @@ TEST_P(app, works_offline_and_takes_a_new_build_online)
         const std::size_t start = text.find("const cache_name = \"") + 20;
         return text.substr(start, text.find('"', start) - start);
     }();
-    ASSERT_EQ(run.caches.size(), 2u);
-    ASSERT_EQ(run.caches[0].size(), 1u);
-    EXPECT_NE(run.caches[0][0], worker);
-    EXPECT_EQ(run.caches[1], std::vector<std::string>{worker});
+    ASSERT_EQ(run["old"].caches.size(), 1u);
+    EXPECT_NE(run["old"].caches[0], worker);
+    EXPECT_EQ(run["new"].caches, std::vector<std::string>{worker});
     const std::vector<unsigned char> packed = texels_for(shipped_texels(), true);
-    expect_shot(site.path() + "/updated.png", camera_model{}, packed);
-    expect_shot(site.path() + "/offline.png", camera_model{}, packed);
+    expect_shot(run["updated"], camera_model{}, packed);
+    expect_shot(run["offline"], camera_model{}, packed);
     EXPECT_EQ(run.output.size(), 3u) << "one first frame for each load";
     EXPECT_TRUE(run.isolated) << "offline, from the worker";
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
     if (chromium) {
-        EXPECT_EQ(run.installability, std::vector<std::string>{});
+        EXPECT_EQ(run["install"].installability, std::vector<std::string>{});
     }
 }
 
@@ -167,17 +166,17 @@ TEST_P(app, comes_back_from_a_lost_context_with_its_picture_and_view)
     write_file("own.raw", own_picture());
     // Lost once, and brought back at once; then lost while no new context
     // can be had, with presses meanwhile, until the browser gives it back.
-    const std::vector<std::string> steps{
-        "frame", "choose:" + files.path() + "/own.raw", "key:6", "key:6", "click:v", "key:8",
-        "settle", "address", "lose", "shot:back", "settle", "address", "key:2", "lose:blocked",
-        "~key:6", "~click:8", "settle", "restore", "shot:again", "key:v", "key:8", "shot:on"};
     // Firefox's driver cannot reach into the page's worker to lose its
     // context: there the program runs on the page's thread.
     const bool firefox = GetParam() == std::string("firefox");
-    const page_run run = drive_zip({.browser = GetParam(),
-                                    .query = firefox ? "?thread=page" : "",
-                                    .folder = files.path(),
-                                    .steps = steps});
+    const page_run run = drive_zip(
+        {.browser = GetParam(),
+         .query = firefox ? "?thread=page" : "",
+         .folder = files.path(),
+         .steps = {"frame", "choose:" + files.path() + "/own.raw", "key:6", "key:6", "click:v",
+                   "key:8", "settle", "before=address", "lost=lose", "back=shot", "settle",
+                   "after=address", "key:2", "blocked=lose:blocked", "pressed=~key:6", "~click:8",
+                   "settle", "restored=restore", "again=shot", "v=key:v", "8=key:8", "on=shot"}});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
 
     const std::string lost =
@@ -188,41 +187,25 @@ TEST_P(app, comes_back_from_a_lost_context_with_its_picture_and_view)
                                         "again when the browser gives one back"}));
     // Each return is one frame, replaying nothing; nothing is drawn, and no
     // press acts, while there is no view.
-    const auto step = [&](const std::string& name) {
-        return static_cast<std::size_t>(std::find(steps.begin(), steps.end(), name) - steps.begin());
-    };
-    for (const char* lose : {"lose", "lose:blocked"}) {
-        SCOPED_TRACE(lose);
-        const std::vector<std::string> lines = run.output_of_steps(step(lose), step(lose) + 1);
-        if (lose == std::string("lose")) {
-            ASSERT_EQ(lines.size(), 1u);
-            EXPECT_TRUE(is_frame_line(lines[0])) << lines[0];
-        } else {
-            EXPECT_EQ(lines, std::vector<std::string>{});
-        }
-    }
-    EXPECT_EQ(run.output_of_steps(step("~key:6"), step("restore")), std::vector<std::string>{});
-    const std::vector<std::string> restored =
-        run.output_of_steps(step("restore"), step("restore") + 1);
-    ASSERT_EQ(restored.size(), 1u);
-    EXPECT_TRUE(is_frame_line(restored[0])) << restored[0];
+    EXPECT_EQ(frame_lines(run["lost"]), 1);
+    EXPECT_EQ(run["blocked"].lines, std::vector<std::string>{});
+    EXPECT_EQ(run["pressed"].lines, std::vector<std::string>{});
+    EXPECT_EQ(frame_lines(run["restored"]), 1);
 
     const std::vector<unsigned char> texels = texels_for(own_picture(), false);
     camera_model camera;
     for (const char key : {'6', '6', 'v', '8'})
         camera.press(key);
-    expect_shot(files.path() + "/back.png", camera, texels);
+    expect_shot(run["back"], camera, texels);
     // The run that brings the view back writes the same address.
-    ASSERT_EQ(run.addresses.size(), 2u);
-    EXPECT_EQ(run.addresses[0], run.addresses[1]);
+    EXPECT_EQ(run["after"].address, run["before"].address);
     camera.press('2');
-    expect_shot(files.path() + "/again.png", camera, texels);
+    expect_shot(run["again"], camera, texels);
     // The keyboard reaches the program as before, in the view mode it had.
-    EXPECT_EQ(run.output_of_steps(step("key:v"), step("key:v") + 1),
-              std::vector<std::string>{"view mode: 2"});
+    EXPECT_EQ(run["v"].lines, std::vector<std::string>{"view mode: 2"});
     camera.press('v');
     camera.press('8');
-    expect_shot(files.path() + "/on.png", camera, texels);
+    expect_shot(run["on"], camera, texels);
     EXPECT_EQ(run.problem, "");
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
 }
@@ -236,50 +219,51 @@ TEST_P(app, keeps_the_view_in_the_address_and_the_picture_for_the_tab)
     // served one again; (Chromium) another page and back.
     std::vector<std::string> steps{
         "frame",       "key:6",         "key:6",   "key:2",  "key:v",  "key:8",
-        "key:8",       "key:v",         "key:4",   "settle", "address", "button:share", "reload",
-        "shot:reloaded", "key:6",       "shot:pan", "choose:" + files.path() + "/own.raw",
-        "settle",      "address",       "key:6",   "settle", "reload", "shot:kept",
-        "button:served", "shot:served"};
+        "key:8",       "key:v",         "key:4",   "settle", "view=address", "button:share",
+        "reload",      "reloaded=shot", "key:6",   "pan=shot", "choose:" + files.path() + "/own.raw",
+        "settle",      "new picture=address", "key:6", "settle", "reload", "kept=shot",
+        "button:served", "served=shot"};
     // Once the service worker is in charge: one that takes charge of the
     // page while it is in the cache has the browser drop it from there.
     if (chromium)
-        steps.insert(steps.end(), {"key:8", "worker", "away:manifest.webmanifest", "back",
-                                   "key:8", "shot:back"});
+        steps.insert(steps.end(), {"key:8", "worker", "away:manifest.webmanifest", "back=back",
+                                   "key:8", "back frame=shot"});
     const page_run run = drive_zip({.browser = GetParam(), .folder = files.path(), .steps = steps});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
 
-    ASSERT_EQ(run.addresses.size(), 2u);
+    const std::string& view = run["view"].address;
     EXPECT_EQ(run.page_lines,
               (std::vector<std::string>{
-                  "page: the address of this view is on the clipboard: " + run.addresses[0],
+                  "page: the address of this view is on the clipboard: " + view,
                   "page: now showing \"own.raw\" (a raw picture)",
                   "page: showing \"own.raw\" (a raw picture) again, kept for this tab",
                   "page: now showing the served picture"}));
     camera_model camera;
     for (const char key : std::string("662v88v4"))
         camera.press(key);
-    expect_shot(files.path() + "/reloaded.png", camera);
+    expect_shot(run["reloaded"], camera);
     // The view mode came back too.
     camera_model panned = camera;
     panned.press('6');
-    expect_shot(files.path() + "/pan.png", panned);
-    const std::string fragment = run.addresses[0].substr(run.addresses[0].find('#'));
+    expect_shot(run["pan"], panned);
+    const std::string fragment = view.substr(view.find('#'));
     EXPECT_EQ(fragment.rfind("#view=", 0), 0u) << fragment;
     EXPECT_EQ(fragment.back(), '2');
-    EXPECT_EQ(run.addresses[1].substr(run.addresses[1].find('#')),
+    const std::string& fresh = run["new picture"].address;
+    EXPECT_EQ(fresh.substr(fresh.find('#')),
               "#view=30,-24,40,30,24,0,62.482,4.712396,0.87605804,0")
         << "a new picture starts at the start view, and the address follows";
     camera_model turned;
     turned.press('6');
     const std::vector<unsigned char> own = texels_for(own_picture(), false);
-    expect_shot(files.path() + "/kept.png", turned, own);
-    expect_shot(files.path() + "/served.png", camera_model{});
+    expect_shot(run["kept"], turned, own);
+    expect_shot(run["served"], camera_model{});
     if (chromium) {
-        EXPECT_EQ(run.restored, std::vector<bool>{true}) << "not from the back/forward cache";
+        EXPECT_TRUE(run["back"].restored) << "not from the back/forward cache";
         camera_model on;
         for (const char key : {'8', '8'})
             on.press(key);
-        expect_shot(files.path() + "/back.png", on);
+        expect_shot(run["back frame"], on);
     }
     EXPECT_EQ(run.problem, "");
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
@@ -292,12 +276,12 @@ TEST(app_firefox, works_where_service_workers_are_turned_off)
     scratch_directory shots;
     const page_run run = drive_zip({.browser = "firefox-no-workers",
                                     .folder = shots.path(),
-                                    .steps = {"frame", "key:6", "shot:turned"}});
+                                    .steps = {"frame", "key:6", "turned=shot"}});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
     EXPECT_FALSE(run.workers);
     camera_model turned;
     turned.press('6');
-    expect_shot(shots.path() + "/turned.png", turned);
+    expect_shot(run["turned"], turned);
     EXPECT_EQ(run.output.size(), 2u);
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
 }

@@ -8,7 +8,11 @@
 //                  [--server PID] STEP...
 //
 // Devices: as browsers.mjs has them.
-// Steps:
+// A step is ACTION, or NAME=ACTION: a named step's results are kept under
+// its name: the program's lines from its start to the next named step's
+// (the unnamed ones between, such as waits, are its own), and the frame or
+// fact its action notes.
+// Actions:
 //   frame              waits for the first frame's line
 //   error              waits for a line on standard error
 //   key:K              types K, and waits for the line it makes (none for
@@ -39,15 +43,15 @@
 //                      the change, and for the canvas's new buffer
 //   lines:N            waits until the program has printed N lines in all
 //   settle             waits until the program has been quiet for 600 ms
-//   shot:NAME          saves the canvas, once the frame is on it, as
-//                      FOLDER/NAME.png, one pixel a device pixel, which is
-//                      one a pixel of its drawing buffer
+//   shot               saves the canvas, once the frame is on it, as
+//                      FOLDER/NAME.png (its "frame"), one pixel a device
+//                      pixel, which is one a pixel of its drawing buffer
 //   page:PATH          saves what the viewport shows as PATH
-//   layout:NAME        notes where everything is on the page
-//   axe:NAME           notes what axe-core finds wanting in the page's
-//                      accessibility
-//   heap:NAME          notes the JavaScript heap after a garbage collection
-//                      (Chromium)
+//   layout             notes where everything is on the page
+//   axe                notes what axe-core finds wanting in the page's
+//                      accessibility: the rules it breaks, and where
+//   heap               notes the JavaScript heap after a garbage
+//                      collection (Chromium)
 //   choose:FILE, drop:FILE, button:ID
 //                      gives the page a picture through its file control, or
 //                      by dropping it on the page (Chromium), or clicks the
@@ -57,11 +61,12 @@
 //   address            notes the page's address
 //   away:PATH, back    goes to another page of the same server, and back
 //                      (Chromium); notes whether the page came back from
-//                      the back/forward cache, and waits for its first frame
-//                      where it was loaded afresh
+//                      the back/forward cache ("restored"), and waits for
+//                      its first frame where it was loaded afresh
 //   worker             waits until the service worker of the newest build
 //                      is in charge, and notes the names of its caches
-//   installable        notes why Chromium would not install the page
+//   installable        notes why Chromium would not install the page, by
+//                      id
 //   copy:FROM:TO       copies the folder FROM over TO, as a new build would
 //   offline            stops the web server, whose process is PID
 //   reload             reloads the page, and waits for its first frame
@@ -75,24 +80,20 @@
 //                      back
 // The document: "messages", each console message in turn ({type, text}:
 // log for the program's standard output, error for its standard error,
-// pageerror for an error of the page, step at the start of each step),
-// "isolated", "workers" (whether the page may have a service worker),
-// "problem" (the text above the canvas), "panel" (the lines
-// of the console panel), "caption" (the chart's), "layouts", "heaps",
-// "accessibility" (for each axe step, the rules the page breaks and where),
-// "page_thread" (the WebGL contexts made, WebGL calls and WebAssembly
+// pageerror for an error of the page, info for the page's own lines),
+// "steps", the named steps' results, "isolated", "workers" (whether the
+// page may have a service worker), "problem" (the text above the canvas),
+// "panel" (the lines of the console panel), "caption" (the chart's),
+// "page_thread" (the WebGL contexts made, WebGL calls, and WebAssembly
 // modules compiled or instances made on the page's own thread, from the
-// document's start), "caches" (one list of names for each worker step),
-// "installability"
-// (Chromium's reasons, by id), "addresses" (one for each address step) and
-// "restored" (for each back step, whether the page came from the cache).
-// Each breach of the page's Content-Security-Policy is a console message of
-// type "violation". A step that waits longer than 20 s ends the run with
-// status 2.
+// document's start) and "caption_of_lines" (the one the page's chart.js gives the rates of the
+// latest frame lines, as many as the chart has columns). Each breach of the
+// page's Content-Security-Policy is a console message of type "violation".
+// A step that waits longer than 20 s ends the run with status 2.
 import fs from "node:fs";
 import path from "node:path";
 import { parseArgs } from "node:util";
-import { axe_source, devices, launch, newest_worker, program_module } from "../../support/browsers.mjs";
+import { axe_source, devices, launch, newest_worker, page_module, program_module } from "../../support/browsers.mjs";
 
 const { values: options, positionals: steps } = parseArgs({
   options: { browser: { type: "string" }, url: { type: "string" }, folder: { type: "string" },
@@ -100,16 +101,19 @@ const { values: options, positionals: steps } = parseArgs({
   allowPositionals: true,
 });
 const { next_mode, program_keys, read_line } = await program_module();
+const { caption_of, issue_time } = await page_module("chart");
 
-const result = { messages: [], layouts: {}, accessibility: {}, heaps: {}, caches: [], addresses: [],
-                 restored: [] };
+const result = { messages: [], steps: {} };
 let waiting = null; // resolves when a message passes its test
 let muted = false;
+let named = null; // the results of the latest named step
 
 function note(type, text) {
   if (muted)
     return;
   result.messages.push({ type, text });
+  if (named && type === "log")
+    named.lines.push(text);
   if (waiting && waiting.test()) {
     waiting.resolve();
     waiting = null;
@@ -224,9 +228,19 @@ try {
   };
 
   for (const step of steps) {
-    note("step", step);
-    const waits = !step.startsWith("~");
-    const [verb, ...parts] = step.replace(/^~/, "").split(":");
+    const [, name, action] = /^(?:([^=:]+)=)?(.*)$/s.exec(step);
+    if (name !== undefined) {
+      if (name in result.steps)
+        throw new Error(`two steps named ${name}`);
+      named = result.steps[name] = { lines: [] };
+    }
+    // The frame or fact of a named step, kept under its name.
+    const keep = (what, value) => {
+      if (name !== undefined)
+        named[what] = value;
+    };
+    const waits = !action.startsWith("~");
+    const [verb, ...parts] = action.replace(/^~/, "").split(":");
     const argument = parts.join(":");
     const from = result.messages.length;
     if (verb === "frame") {
@@ -337,13 +351,15 @@ try {
       // The frame drawn in this animation frame is shown by the next.
       await animation_frames(2);
       // Within the viewport: a capture beyond it would resize the page.
-      await page.screenshot({ path: path.join(options.folder, `${argument}.png`), clip: box,
-                              captureBeyondViewport: false });
+      if (name === undefined)
+        throw new Error("a shot needs a name");
+      keep("frame", path.join(options.folder, `${name}.png`));
+      await page.screenshot({ path: named.frame, clip: box, captureBeyondViewport: false });
       await page.$eval("#canvas", (canvas) => canvas.removeAttribute("style"));
     } else if (verb === "page") {
       await page.screenshot({ path: argument });
     } else if (verb === "layout") {
-      result.layouts[argument] = await page.evaluate(() => {
+      keep("layout", await page.evaluate(() => {
         const box = (element) => {
           const r = element.getBoundingClientRect();
           return { x: r.x + scrollX, y: r.y + scrollY, width: r.width, height: r.height };
@@ -362,16 +378,16 @@ try {
           touch_action: [...document.querySelectorAll("#canvas, #keys button")].map(
             (element) => getComputedStyle(element).touchAction),
         };
-      });
+      }));
     } else if (verb === "axe") {
       await page.evaluate(axe_source());
-      result.accessibility[argument] = await page.evaluate(async () =>
+      keep("accessibility", await page.evaluate(async () =>
         (await axe.run(document, { resultTypes: ["violations"] })).violations.map(
-          (rule) => `${rule.id}: ${rule.nodes.map((node) => node.target.join(" ")).join(", ")}`));
+          (rule) => `${rule.id}: ${rule.nodes.map((node) => node.target.join(" ")).join(", ")}`)));
     } else if (verb === "heap") {
       const session = await page.createCDPSession();
       await session.send("HeapProfiler.collectGarbage");
-      result.heaps[argument] = (await session.send("Runtime.getHeapUsage")).usedSize;
+      keep("heap", (await session.send("Runtime.getHeapUsage")).usedSize);
       await session.detach();
     } else if (verb === "choose" || verb === "drop" || verb === "button") {
       if (verb === "choose") {
@@ -392,7 +408,7 @@ try {
       if (said().text.startsWith("page: now showing "))
         await wait_for("rate", result.messages.indexOf(said()), "the new run's first frame");
     } else if (verb === "address") {
-      result.addresses.push(await page.evaluate(() => location.href));
+      keep("address", await page.evaluate(() => location.href));
     } else if (verb === "away") {
       await page.goto(new URL(argument, options.url).href);
     } else if (verb === "back") {
@@ -400,16 +416,17 @@ try {
       // sent again: they are not new.
       muted = true;
       await page.goBack();
-      result.restored.push(await page.evaluate(() => window.restored));
+      const restored = await page.evaluate(() => window.restored);
+      keep("restored", restored);
       muted = false;
-      if (!result.restored.at(-1))
+      if (!restored)
         await wait_for("rate", from, "the first frame after coming back");
     } else if (verb === "worker") {
-      result.caches.push(await page.evaluate(newest_worker));
+      keep("caches", await page.evaluate(newest_worker));
     } else if (verb === "installable") {
       const session = await page.createCDPSession();
-      result.installability = (await session.send("Page.getInstallabilityErrors"))
-        .installabilityErrors.map((error) => error.errorId);
+      keep("installability", (await session.send("Page.getInstallabilityErrors"))
+        .installabilityErrors.map((error) => error.errorId));
       await session.detach();
     } else if (verb === "copy") {
       fs.cpSync(parts[0], parts[1], { recursive: true });
@@ -476,6 +493,10 @@ try {
   result.problem = await page.$eval("#problem", (element) => element.textContent);
   result.panel = await page.$$eval("#console > div", (rows) => rows.map((row) => row.textContent));
   result.caption = await page.$eval("#caption", (element) => element.textContent);
+  const rates = result.messages.map((m) => (m.type === "log" ? read_line(m.text)?.rate : undefined))
+    .filter((rate) => rate !== undefined);
+  const columns = await page.$eval("#chart", (chart) => chart.width);
+  result.caption_of_lines = rates.length ? caption_of(rates.slice(-columns).map(issue_time)) : "";
 } catch (error) {
   process.stderr.write(`drive.mjs: ${error.message}\n`);
   status = 2;

@@ -1,16 +1,13 @@
 #include "page_driver.h"
 
 #include "process.h"
-#include "statistics.h"
 #include "web_server.h"
 #include "x_display.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 #include <stdexcept>
 
 using namespace std::chrono_literals;
@@ -81,20 +78,24 @@ page_run drive(const drive_options& options)
     run.panel = document.value("panel", std::vector<std::string>{});
     run.problem = document.value("problem", "");
     run.caption = document.value("caption", "");
+    run.caption_of_lines = document.value("caption_of_lines", "");
     run.isolated = document.value("isolated", false);
     run.workers = document.value("workers", false);
-    for (const auto& [name, layout] : document["layouts"].items())
-        run.layouts[name] = layout_of(layout);
-    run.accessibility =
-        document["accessibility"].get<std::map<std::string, std::vector<std::string>>>();
-    run.heaps = document["heaps"].get<std::map<std::string, double>>();
-    run.caches = document["caches"].get<std::vector<std::vector<std::string>>>();
-    run.addresses = document["addresses"].get<std::vector<std::string>>();
-    run.restored = document["restored"].get<std::vector<bool>>();
+    for (const auto& [name, noted] : document["steps"].items()) {
+        step_result& step = run.steps[name];
+        step.lines = noted["lines"];
+        step.frame = noted.value("frame", "");
+        if (noted.contains("layout"))
+            step.layout = layout_of(noted["layout"]);
+        step.accessibility = noted.value("accessibility", std::vector<std::string>{});
+        step.heap = noted.value("heap", 0.0);
+        step.caches = noted.value("caches", std::vector<std::string>{});
+        step.installability = noted.value("installability", std::vector<std::string>{});
+        step.address = noted.value("address", "");
+        step.restored = noted.value("restored", false);
+    }
     if (const nlohmann::json& use = document["page_thread"]; use.is_object())
         run.page_thread = {use["contexts"], use["calls"], use["wasm"]};
-    if (document.contains("installability"))
-        run.installability = document["installability"].get<std::vector<std::string>>();
     return run;
 }
 
@@ -107,34 +108,25 @@ page_run drive_zip(drive_options options)
     return drive(options);
 }
 
-std::vector<std::string> page_run::output_of_steps(std::size_t first, std::size_t end) const
+const step_result& page_run::operator[](const std::string& name) const
 {
-    std::vector<std::string> lines;
-    std::size_t step = 0;
-    for (const message& m : messages) {
-        step += m.type == "step";
-        if (m.type == "log" && step > first && step <= end)
-            lines.push_back(m.text);
-    }
-    return lines;
+    const auto found = steps.find(name);
+    if (found == steps.end())
+        throw std::out_of_range("no step named \"" + name + "\" in the run");
+    return found->second;
 }
 
-void expect_shot(const std::string& path, const camera_model& camera,
+int frame_lines(const step_result& step)
+{
+    for (const std::string& line : step.lines)
+        EXPECT_TRUE(is_frame_line(line)) << line;
+    return static_cast<int>(std::count_if(step.lines.begin(), step.lines.end(), is_frame_line));
+}
+
+void expect_shot(const step_result& shot, const camera_model& camera,
                  const std::vector<unsigned char>& texels)
 {
-    SCOPED_TRACE(path);
-    expect_frame_image(read_png(path), camera, texels);
-}
-
-std::string caption_for(const std::vector<std::string>& lines)
-{
-    std::vector<double> times;
-    for (const std::string& line : lines)
-        if (const std::optional<double> rate = frame_rate(line))
-            times.push_back(std::isfinite(*rate) ? 1000 / *rate : 0);
-    char caption[100];
-    std::snprintf(caption, sizeof caption,
-                  "issue time: median %.2f ms, p99 %.2f ms over %zu frames", median(times),
-                  nearest_rank(times, 0.99), times.size());
-    return caption;
+    SCOPED_TRACE(shot.frame);
+    ASSERT_FALSE(shot.frame.empty()) << "the step took no shot";
+    expect_frame_image(read_png(shot.frame), camera, texels);
 }

@@ -16,7 +16,7 @@ struct drive_options {
     std::string query{}; // after drive_zip's address: "?thread=page"
     std::string folder{}; // where shots go
     std::string device = "desktop";
-    std::vector<std::string> steps{};
+    std::vector<std::string> steps{}; // ACTION or NAME=ACTION
     int server_pid = 0; // the web server's process, for the offline step
 };
 
@@ -40,11 +40,26 @@ struct page_layout {
     std::vector<std::string> touch_actions; // of the canvas and the buttons
 };
 
+// What a named step of a run kept (drive.mjs says which action notes what).
+struct step_result {
+    // The program's standard output from the step's start to the next
+    // named step's.
+    std::vector<std::string> lines;
+    std::string frame; // a shot's file
+    page_layout layout{};
+    std::vector<std::string> accessibility; // the rules broken, and where
+    double heap = 0; // bytes
+    std::vector<std::string> caches; // the service worker's, by name
+    std::vector<std::string> installability; // Chromium's reasons
+    std::string address;
+    bool restored = false; // from the back/forward cache
+};
+
 // What one run of the page said.
 struct page_run {
     std::optional<int> status;
     std::string driver_errors;
-    // Every console message in turn, with a "step" one where each step began.
+    // Every console message in turn.
     struct message {
         std::string type, text;
     };
@@ -55,25 +70,19 @@ struct page_run {
     // drive() expects none of).
     std::vector<std::string> output, errors, warnings, page_errors, page_lines, violations;
     std::vector<std::string> panel;
-    std::string problem, caption;
+    // The chart's caption, and the one the page's own chart.js gives the
+    // latest frame lines.
+    std::string problem, caption, caption_of_lines;
     bool isolated = false, workers = false;
-    std::map<std::string, page_layout> layouts;
-    // For each axe step, the rules of accessibility the page breaks, and where.
-    std::map<std::string, std::vector<std::string>> accessibility;
-    std::map<std::string, double> heaps; // bytes
-    std::vector<std::vector<std::string>> caches; // the names, at each worker step
-    std::optional<std::vector<std::string>> installability; // Chromium's reasons
-    std::vector<std::string> addresses; // at each address step
-    std::vector<bool> restored; // at each back step: from the back/forward cache
+    std::map<std::string, step_result> steps;
     // On the page's own thread, from the document's start: the WebGL
     // contexts made, the WebGL calls, and the WebAssembly compiled or run.
     struct {
         int contexts = -1, calls = -1, wasm = -1;
     } page_thread;
 
-    // The program's standard output from the start of step `first` (its
-    // index among the steps) to the start of step `end`.
-    std::vector<std::string> output_of_steps(std::size_t first, std::size_t end) const;
+    // The results of the step named `name`.
+    const step_result& operator[](const std::string& name) const;
 };
 
 page_run drive(const drive_options& options);
@@ -81,9 +90,9 @@ page_run drive(const drive_options& options);
 // options' url is its address).
 page_run drive_zip(drive_options options);
 
-// The caption the page's chart should have for these lines of the program.
-std::string caption_for(const std::vector<std::string>& lines);
+// The frame lines among a step's lines, each of which is expected to be one.
+int frame_lines(const step_result& step);
 
-// Expects the frame in a shot saved by drive.mjs to match the model.
-void expect_shot(const std::string& path, const camera_model& camera,
+// Expects the frame of a shot step to match the model.
+void expect_shot(const step_result& shot, const camera_model& camera,
                  const std::vector<unsigned char>& texels = shipped_texels());

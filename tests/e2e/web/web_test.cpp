@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <sstream>
 
 // The web build's page in real browsers, served over HTTP as a user would
 // serve it; its frames are compared with the same model as the desktop
@@ -22,31 +21,32 @@ class web : public testing::TestWithParam<const char*> {};
 TEST_P(web, draws_the_grid_and_follows_the_keys_in_each_view_mode)
 {
     scratch_directory shots;
-    // Key groups, each followed by a frame to compare: orbit, zoom, pan,
-    // and back to orbit with the projection reset and keys it ignores.
-    const std::vector<std::string> groups{"6 6 6 6 2 2 2 4", "v 8 8 8 8 8 8 8 8 4 6",
-                                          "v 4 4 4 8 8 2 6 4 4", "v r R V x"};
-    camera_model camera;
-    std::vector<camera_model> cameras{camera};
-    std::vector<std::string> steps{"frame", "shot:0"};
-    int frames = 1;
-    for (const std::string& group : groups) {
-        std::istringstream keys(group);
-        for (std::string key; keys >> key;) {
-            camera.press(key[0]);
-            steps.push_back("key:" + key);
-            frames += std::string("2468r").find(key[0]) != std::string::npos;
-        }
-        steps.push_back("shot:" + std::to_string(cameras.size()));
-        cameras.push_back(camera);
+    // Keys typed in orbit, zoom and pan mode, then back in orbit with the
+    // projection reset and keys it ignores, each group then seen.
+    const std::vector<std::pair<std::string, std::string>> groups{
+        {"orbit", "66662224"}, {"zoom", "v8888888846"}, {"pan", "v444882644"},
+        {"orbit again", "vrRVx"}};
+    std::vector<std::string> steps{"frame", "start=shot"};
+    for (const auto& [name, keys] : groups) {
+        for (const char key : keys)
+            steps.push_back(std::string("key:") + key);
+        steps.push_back(name + "=shot");
     }
     // For whoever looks at the page (the README shows one).
     steps.push_back("page:" TEXTURES_PAGE_SHOTS "/web-page-" + std::string(GetParam()) + ".png");
     const page_run run = drive_zip({.browser = GetParam(), .folder = shots.path(), .steps = steps});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
-    for (std::size_t i = 0; i < cameras.size(); ++i)
-        expect_shot(shots.path() + "/" + std::to_string(i) + ".png", cameras[i]);
 
+    camera_model camera;
+    expect_shot(run["start"], camera);
+    int frames = 1;
+    for (const auto& [name, keys] : groups) {
+        for (const char key : keys) {
+            camera.press(key);
+            frames += draws_frame(key);
+        }
+        expect_shot(run[name], camera);
+    }
     std::vector<std::string> modes;
     int frame_lines = 0, finite = 0;
     for (const std::string& line : run.output) {
@@ -66,9 +66,10 @@ TEST_P(web, draws_the_grid_and_follows_the_keys_in_each_view_mode)
     // The emulation warns at start-up only, not at each texture's set-up.
     for (const std::string& warning : run.warnings)
         EXPECT_EQ(warning.find("glTexEnv"), std::string::npos) << warning;
-    // The panel holds the program's lines, and none of the emulation's.
+    // The panel holds the program's lines, and none of the emulation's; the
+    // chart their times.
     EXPECT_EQ(run.panel, run.output);
-    EXPECT_EQ(run.caption, caption_for(run.output));
+    EXPECT_EQ(run.caption, run.caption_of_lines);
     EXPECT_EQ(run.problem, "");
 }
 
@@ -81,58 +82,49 @@ TEST_P(web, draws_at_the_screens_pixels_and_zooms_and_pans_by_wheel_and_right_dr
     // without telling the page (no media query changes), so there the
     // window becomes smaller with it.
     const bool chromium = GetParam() == std::string("chromium");
-    const std::string screen = chromium ? "screen:window3x" : "screen:desktop3x";
-    const std::vector<std::string> steps{
-        "frame",     "layout:1x", "wheel:100", "settle", "wheel:-60:ctrl", "settle",
-        "drag:right:26,-14",      "settle",    "shot:1x", screen,          "settle",
-        "layout:3x", "shot:3x",   "key:r",     "shot:r", "key:6",          "shot:orbit",
-        "fullscreen", "settle",   "layout:full", "shot:full", "leave",     "settle",
-        "layout:back"};
-    const page_run run = drive_zip({.browser = GetParam(), .folder = shots.path(), .steps = steps});
+    const page_run run = drive_zip(
+        {.browser = GetParam(),
+         .folder = shots.path(),
+         .steps = {"frame", "1x=layout", "wheel=wheel:100", "settle", "ctrl wheel=wheel:-60:ctrl",
+                   "settle", "right drag=drag:right:26,-14", "settle", "1x frame=shot",
+                   std::string("3x screen=screen:") + (chromium ? "window3x" : "desktop3x"),
+                   "settle", "3x=layout", "3x frame=shot", "key:r", "reset=shot", "key:6",
+                   "orbit=shot", "fullscreen", "settle", "full=layout", "full frame=shot", "leave",
+                   "settle", "back=layout"}});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
-    const auto frames_of = [&](const std::string& name) {
-        const std::size_t i = std::find(steps.begin(), steps.end(), name) - steps.begin();
-        int frames = 0;
-        for (const std::string& line : run.output_of_steps(i, i + 2)) {
-            EXPECT_TRUE(is_frame_line(line)) << line << " after " << name;
-            frames += is_frame_line(line);
-        }
-        return frames;
-    };
     // Each step its own frame, in zoom or pan mode whatever the current one.
-    EXPECT_EQ(frames_of("wheel:100"), 5);
-    EXPECT_EQ(frames_of("wheel:-60:ctrl"), 3);
-    EXPECT_EQ(frames_of("drag:right:26,-14"), 3);
-    EXPECT_EQ(frames_of(screen), 1) << "one frame at the new size";
-    EXPECT_EQ(run.layouts.at("1x").buffer, (std::array<int, 2>{512, 512}));
+    EXPECT_EQ(frame_lines(run["wheel"]), 5);
+    EXPECT_EQ(frame_lines(run["ctrl wheel"]), 3);
+    EXPECT_EQ(frame_lines(run["right drag"]), 3);
+    EXPECT_EQ(frame_lines(run["3x screen"]), 1) << "one frame at the new size";
+    EXPECT_EQ(run["1x"].layout.buffer, (std::array<int, 2>{512, 512}));
     const int side = chromium ? 1416 : 1536; // 472 or 512 CSS px
-    EXPECT_EQ(run.layouts.at("3x").canvas.width * 3, side);
-    EXPECT_EQ(run.layouts.at("3x").buffer, (std::array<int, 2>{side, side}));
+    EXPECT_EQ(run["3x"].layout.canvas.width * 3, side);
+    EXPECT_EQ(run["3x"].layout.buffer, (std::array<int, 2>{side, side}));
 
     camera_model camera;
     const auto in_mode = [&](int mode, const std::string& keys) {
         camera.mode = mode;
         for (const char key : keys)
             camera.press(key);
-        camera.mode = 0;
+        camera.mode = orbit_mode;
     };
-    in_mode(1, "22222888");
-    in_mode(2, "668");
-    expect_shot(shots.path() + "/1x.png", camera);
-    const std::string three_x = shots.path() + "/3x.png";
-    EXPECT_EQ(read_png(three_x).width, side);
-    expect_shot(three_x, camera);
+    in_mode(zoom_mode, "22222888");
+    in_mode(pan_mode, "668");
+    expect_shot(run["1x frame"], camera);
+    EXPECT_EQ(read_png(run["3x frame"].frame).width, side);
+    expect_shot(run["3x frame"], camera);
     // The projection reset still fills the whole canvas, and the keys are
     // still the orbit's.
-    expect_shot(shots.path() + "/r.png", camera);
+    expect_shot(run["reset"], camera);
     camera.press('6');
-    expect_shot(shots.path() + "/orbit.png", camera);
+    expect_shot(run["orbit"], camera);
     // Filling the screen, the largest square that fits, as sharp; and back.
-    const page_layout& full = run.layouts.at("full");
+    const page_layout& full = run["full"].layout;
     EXPECT_NEAR(full.canvas.width, std::min(full.viewport_width, full.viewport_height), 1);
     EXPECT_EQ(full.buffer[0], std::min(4096, static_cast<int>(std::lround(full.canvas.width * 3))));
-    expect_shot(shots.path() + "/full.png", camera);
-    EXPECT_EQ(run.layouts.at("back").buffer, (std::array<int, 2>{side, side}));
+    expect_shot(run["full frame"], camera);
+    EXPECT_EQ(run["back"].layout.buffer, (std::array<int, 2>{side, side}));
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
 }
 
@@ -150,10 +142,12 @@ TEST_P(threads, the_pages_thread_draws_nothing_where_the_worker_can_and_both_cou
 {
     scratch_directory shots;
     const auto [browser, query] = GetParam();
-    const std::vector<std::string> steps{"frame", "key:6", "click:v", "drag:mouse:0,25",
-                                         "wheel:-100", "settle", "shot:on"};
-    const page_run run =
-        drive_zip({.browser = browser, .query = query, .folder = shots.path(), .steps = steps});
+    const page_run run = drive_zip({.browser = browser,
+                                    .query = query,
+                                    .folder = shots.path(),
+                                    .steps = {"frame", "6=key:6", "v=click:v",
+                                              "drag=drag:mouse:0,25", "wheel=wheel:-100", "settle",
+                                              "on=shot"}});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
     if (*query == '\0') {
         EXPECT_EQ(run.page_thread.contexts, 0);
@@ -166,17 +160,14 @@ TEST_P(threads, the_pages_thread_draws_nothing_where_the_worker_can_and_both_cou
         EXPECT_GE(run.page_thread.wasm, 1);
     }
     // A frame a step: 2 for the drag's 25 px, 5 for a notch.
-    const std::string frame = "FPS: ";
-    std::vector<std::string> kinds;
-    for (const std::string& line : run.output)
-        kinds.push_back(line.rfind(frame, 0) == 0 ? "frame" : line);
-    std::vector<std::string> expected{"frame", "frame", "view mode: 1"};
-    expected.insert(expected.end(), 7, "frame");
-    EXPECT_EQ(kinds, expected);
+    EXPECT_EQ(frame_lines(run["6"]), 1);
+    EXPECT_EQ(run["v"].lines, std::vector<std::string>{"view mode: 1"});
+    EXPECT_EQ(frame_lines(run["drag"]), 2);
+    EXPECT_EQ(frame_lines(run["wheel"]), 5);
     camera_model camera;
     for (const char key : std::string("6v2288888"))
         camera.press(key);
-    expect_shot(shots.path() + "/on.png", camera);
+    expect_shot(run["on"], camera);
     EXPECT_TRUE(run.page_errors.empty()) << run.page_errors.front();
 }
 
@@ -206,7 +197,7 @@ TEST(web_chromium, a_missing_or_short_picture_shows_the_message_and_no_frame)
                        .url = served.url,
                        .folder = folder.path(),
                        .device = device,
-                       .steps = {"error", "~key:6", "~tap:v", "~tap:8", "settle", "shot:none"}});
+                       .steps = {"error", "~key:6", "~tap:v", "~tap:8", "settle", "none=shot"}});
             ASSERT_EQ(run.status, 0) << run.driver_errors;
             // Besides the program's line, the browser reports the missing file.
             std::vector<std::string> errors = run.errors;
@@ -218,7 +209,7 @@ TEST(web_chromium, a_missing_or_short_picture_shows_the_message_and_no_frame)
             EXPECT_EQ(run.problem, picture.message);
             EXPECT_EQ(run.panel, std::vector<std::string>{picture.message});
             EXPECT_TRUE(run.output.empty()) << run.output.front();
-            const image none = read_png(folder.path() + "/none.png");
+            const image none = read_png(run["none"].frame);
             bool background = false;
             for (std::size_t i = 0; i + 2 < none.pixels.size(); i += 3)
                 background |= rgb{none.pixels[i], none.pixels[i + 1], none.pixels[i + 2]} ==
@@ -237,10 +228,9 @@ TEST(web_chromium, the_packed_build_shows_the_packed_picture_from_a_plain_server
                                     .url = served.url,
                                     .folder = shots.path(),
                                     .device = device,
-                                    .steps = {"frame", "shot:first"}});
+                                    .steps = {"frame", "first=shot"}});
         ASSERT_EQ(run.status, 0) << run.driver_errors;
         // Packing is idempotent, so this holds whichever variant this build is.
-        expect_shot(shots.path() + "/first.png", camera_model{},
-                    texels_for(shipped_texels(), true));
+        expect_shot(run["first"], camera_model{}, texels_for(shipped_texels(), true));
     }
 }
