@@ -205,9 +205,9 @@ void run(int presses, int loads)
         std::printf(" %.0f | %.0f |\n", again, offline);
     }
 
-    std::printf("\n### The page's thread busy at a stretch, medians in ms\n\n"
-                "From the start through 20 presses, a drag and the wheel.\n\n"
-                "| Browser | screen | page | own thread | bare page (start only) |\n"
+    std::printf("\n### The page's thread busiest, through presses and gestures, medians in "
+                "ms\n\n"
+                "| Browser | screen | page | own thread | bare page |\n"
                 "|---|---|---|---|---|\n");
     for (const screen s : screens) {
         const auto busiest = [&](const std::string& url, int presses) {
