@@ -146,8 +146,8 @@ TEST_P(threads, the_pages_thread_draws_nothing_where_the_worker_can_and_both_cou
                                     .query = query,
                                     .folder = shots.path(),
                                     .steps = {"frame", "6=key:6", "v=click:v",
-                                              "drag=drag:mouse:0,25", "wheel=wheel:-100", "settle",
-                                              "on=shot"}});
+                                              "drag=drag:mouse:0,25", "settle",
+                                              "wheel=wheel:-100", "settle", "on=shot"}});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
     if (*query == '\0') {
         EXPECT_EQ(run.page_thread.contexts, 0);
