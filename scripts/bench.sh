@@ -15,8 +15,7 @@ for preset in default packed; do
     cmake --preset "$preset" -DTEXTURES_BENCHMARKS=ON >/dev/null
     cmake --build --preset "$preset" >/dev/null
     echo "== benchmarks: $preset"
-    rm -rf "$folder/bench/results"
-    mkdir -p "$folder/bench/results"
+    rm -rf "$folder/bench/results" && mkdir -p "$folder/bench/results"
     # Interleaved repetitions, so that a busy moment spreads over all. The
     # frames and their bare loop in a process of their own: after a long
     # glBegin/glEnd pair or one more upload, which the viewer never makes,

@@ -80,9 +80,8 @@ need_job() {
     if [ ${#missing[@]} -gt 0 ] && [ "$(id -u)" = 0 ]; then
         install_missing
     elif [ ${#missing[@]} -gt 0 ]; then
-        echo "textures: missing ${missing[*]}; ./scripts/install_packages.sh ${1/#first} installs them" \
-            "(asking sudo)" >&2
-        sudo scripts/install_packages.sh ${1/#first} >&2 || exit 1
+        echo "textures: missing ${missing[*]}; ./scripts/install_packages.sh ${1/#first} installs them" >&2
+        scripts/install_packages.sh ${1/#first} >&2 || exit 1
     fi
     if [ "$(id -u)" = 0 ] && [ "${SUDO_UID:-0}" != 0 ] && [ "$(stat -c %u .)" = "$SUDO_UID" ]; then
         exec runuser -u "$SUDO_USER" -- "scripts/${0##*/}" "${script_arguments[@]}"

@@ -18,6 +18,6 @@ packages=$(for job in "${@:-first}"; do job_packages "$job" || bad_usage "no job
 command -v apt-get >/dev/null || fail "this installs with apt, on Debian: $packages"
 find_missing $packages
 [ ${#missing[@]} -gt 0 ] || exit 0
-[ "$(id -u)" = 0 ] || command -v sudo >/dev/null || fail "installing ${missing[*]} needs root"
+[ "$(id -u)" = 0 ] || command -v sudo >/dev/null || fail "installing ${missing[*]} needs root, and there is no sudo: run this as root"
 [ "$(id -u)" = 0 ] || exec sudo scripts/install_packages.sh "$@"
 install_missing

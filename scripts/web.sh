@@ -22,8 +22,7 @@ for argument; do
 done
 need_job first cmake make $web_packages
 if $serve; then
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" >/dev/null
+    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" >/dev/null
     echo "built build-$preset/page/"
     exec python3 scripts/serve_web.py --address "${ADDRESS:-127.0.0.1}" "build-$preset/page" "${PORT:-8000}"
 fi

@@ -16,6 +16,7 @@ counts 2 "$@"
 
 need_job benchmarks
 need_node_modules
+export npm_config_cache=$cache/npm XDG_CONFIG_HOME=$PWD/build/tmp/config # npx's, Lighthouse's
 ./scripts/web.sh >/dev/null
 cmake --preset default -DTEXTURES_BENCHMARKS=ON >/dev/null
 cmake --build --preset default --target web_bench >/dev/null
