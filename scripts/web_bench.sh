@@ -16,10 +16,10 @@ counts 2 "$@"
 
 need_job benchmarks
 need_node_modules
-export npm_config_cache=$cache/npm XDG_CONFIG_HOME=$PWD/build/tmp/config # npx's, Lighthouse's
 ./scripts/web.sh >/dev/null
-cmake --preset default -DTEXTURES_BENCHMARKS=ON >/dev/null
-cmake --build --preset default --target web_bench >/dev/null
+cmake --preset default -DTEXTURES_BENCHMARKS=ON >/dev/null && cmake --build --preset default --target web_bench >/dev/null
+# npx's cache, and Lighthouse's settings and Chromium's files, out of home and /tmp.
+mkdir -p build/tmp && export npm_config_cache=$cache/npm XDG_CONFIG_HOME=$PWD/build/tmp/config TMPDIR=$PWD/build/tmp
 tables=$(on_display build/bench/web_bench "$@")
 echo "Measured $(measured_on), by \`scripts/web_bench.sh\`, with" \
     "$(chromium --version 2>/dev/null | sed 's/ built on.*//') (headless, SwiftShader)," \
