@@ -156,12 +156,12 @@ TEST(touch, buttons_are_named_for_the_current_mode_and_let_go_or_left_stop_repea
          .steps = {"frame", "orbit=layout", "held=hold:touch:6:700:leave", "settle", "after=layout",
                    "v held=hold:touch:v:1000", "settle", "zoom=layout", "key:v", "pan=layout"}});
     ASSERT_EQ(run.status, 0) << run.driver_errors;
-    // Held for 700 ms, the press and up to seven repeats (a few more where
-    // the machine is slow to let go); held on for the second after the
-    // finger slid off, some twenty more.
+    // Held for 700 ms, the press and about seven repeats (more where a busy
+    // machine stretches the hold: 18 were seen); held on for the second
+    // after the finger slid off, some twenty more.
     const int held = frame_lines(run["held"]);
     EXPECT_GE(held, 3);
-    EXPECT_LE(held, 14);
+    EXPECT_LE(held, 22);
     EXPECT_EQ(run["after"].layout.focused, "canvas");
     // "v" never repeats.
     EXPECT_EQ(run["v held"].lines, std::vector<std::string>{"view mode: 1"});
