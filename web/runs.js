@@ -1,17 +1,15 @@
 // The runs of the program, each on a canvas of its own, with its picture.
 // A new picture starts the next run; so does a lost WebGL context, from
 // which the next run comes back with the same picture and the view as it
-// was. The program runs in a dedicated worker of the page
-// (program_worker.js) where the browser can draw there, which the first
-// run finds out by trying, else on the page's own thread, and there too
-// where the address asks for it (`?thread=page`). The page speaks to it by
-// messages alone, the same in both places (program_host.js).
+// was. Where the program runs (thread.js) the first run finds out by
+// trying.
 import { make_follower } from "./address.js";
 import { make_chart } from "./chart.js";
 import { end_hold, name_buttons } from "./keys.js";
 import { say_problem, show } from "./panel.js";
 import { read_line, window_height, window_width } from "./program.js";
 import { buffer_of, watch_size } from "./screen.js";
+import { in_worker, leave_worker, listen, post } from "./thread.js";
 
 const screen = document.getElementById("screen");
 const loading = document.getElementById("loading");
@@ -21,44 +19,12 @@ const note_time = make_chart(document.getElementById("chart"), document.getEleme
 let program = null; // the run now going: {run, canvas, picture, view, lost, buffer, drawn, shown}
 let waiting = null; // a lost run's picture and view, while no context can be had
 let runs = 0;
+let settled = false; // whether a run has shown that the program can draw where it runs
 
-// Where the program runs, and a promise of the end of the channel to it.
-let in_worker = new URLSearchParams(location.search).get("thread") !== "page" &&
-  "transferControlToOffscreen" in HTMLCanvasElement.prototype;
-let settled = false; // whether a run has shown that the program can draw there
-let channel = in_worker ? Promise.resolve(worker()) : own_thread();
-const post = (message, transfer = []) => channel.then((to) => to.postMessage(message, transfer));
-
-function worker() {
-  const worker = new Worker("program_worker.js");
-  worker.onmessage = receive;
-  // A worker that cannot even start is one that cannot draw.
-  worker.onerror = () => program && !settled && in_worker && cannot_draw(program);
-  return worker;
-}
-
-// The program on the page's own thread: its script, and its side of the
-// messages, at the other end of a channel within the thread.
-async function own_thread() {
-  const wasm = fetch("textures.wasm");
-  await new Promise((resolve, reject) => {
-    const element = document.createElement("script");
-    element.src = "textures.js";
-    element.onload = resolve;
-    element.onerror = () => reject(new Error("textures.js did not load"));
-    document.head.append(element);
-  });
-  const { serve } = await import("./program_host.js");
-  // Messages go over as they are (a canvas too), in order, once the code
-  // that sent them is done.
-  const ends = [{}, {}];
-  ends.forEach((end, i) => {
-    end.postMessage = (data) => queueMicrotask(() => ends[1 - i].onmessage({ data }));
-  });
-  ends[0].onmessage = receive;
-  serve(ends[1], wasm);
-  return ends[0];
-}
+// The page's first frame, once drawn: what would slow the start waits for
+// it.
+let drew_first;
+export const first_frame = new Promise((resolve) => { drew_first = resolve; });
 
 export const focus_view = () => document.getElementById("canvas")?.focus({ preventScroll: true });
 
@@ -114,7 +80,12 @@ function show_uploads(count) {
 
 // A message of the program's side; those of runs that are over are not
 // heard, but for a lost context given back.
-function receive({ data }) {
+listen((data) => {
+  if (data.type === "no_worker") {
+    if (!settled && in_worker)
+      program ? cannot_draw(program) : leave_worker();
+    return;
+  }
   if (data.type === "restored") {
     if (waiting?.lost === data.run)
       start(waiting.picture, { view: waiting.view, lost: waiting.lost });
@@ -131,7 +102,7 @@ function receive({ data }) {
     cannot_draw(run);
   else if (data.type === "lost")
     lose(run, data.view);
-}
+});
 
 // A line of the run's standard output, and the view after it.
 function output(run, line, view) {
@@ -149,6 +120,7 @@ function output(run, line, view) {
       // On the page's clock, for whoever measures its start (a profiler,
       // the benchmark).
       performance.mark("first frame");
+      drew_first();
       loading.hidden = true;
     }
     follow();
@@ -203,9 +175,7 @@ function cannot_draw(run) {
   run.quitting = true;
   program = null;
   if (in_worker && !settled) {
-    in_worker = false;
-    channel.then((worker) => worker.terminate());
-    channel = own_thread();
+    leave_worker();
     start(run.picture, { view: run.view, lost: run.lost });
   } else if (run.lost !== null) {
     waiting = { picture: run.picture, view: run.view, lost: run.lost };
