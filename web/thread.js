@@ -17,7 +17,8 @@ let channel = in_worker ? Promise.resolve(worker()) : own_thread();
 function worker() {
   const worker = new Worker("program_worker.js");
   worker.onmessage = ({ data }) => hear(data);
-  // A worker that cannot even start is one that cannot draw.
+  // A worker that cannot even start is one that cannot draw; the page
+  // hears so as it hears the program.
   worker.onerror = () => hear({ type: "no_worker" });
   return worker;
 }

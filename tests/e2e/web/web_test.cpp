@@ -16,6 +16,14 @@ namespace {
 
 class web : public testing::TestWithParam<const char*> {};
 
+// The page as built, but for one file, into the working directory.
+void copy_page_without(const char* left_out)
+{
+    for (const auto& file : std::filesystem::directory_iterator(TEXTURES_WEB_FOLDER))
+        if (file.path().filename() != left_out)
+            std::filesystem::copy_file(file, file.path().filename());
+}
+
 }
 
 TEST_P(web, draws_the_grid_and_follows_the_keys_in_each_view_mode)
@@ -186,9 +194,7 @@ TEST(web_chromium, a_missing_or_short_picture_shows_the_message_and_no_frame)
             SCOPED_TRACE(testing::Message() << device << ", " << picture.size);
             // Any static server will do: this one sends no isolation headers.
             scratch_directory folder;
-            for (const auto& file : std::filesystem::directory_iterator(TEXTURES_WEB_FOLDER))
-                if (file.path().filename() != "armor.raw")
-                    std::filesystem::copy_file(file, file.path().filename());
+            copy_page_without("armor.raw");
             make_picture(picture);
             web_server served(folder.path(), false);
             // Neither the keys nor the page's own buttons wake it.
@@ -216,6 +222,22 @@ TEST(web_chromium, a_missing_or_short_picture_shows_the_message_and_no_frame)
                               background_colour;
             EXPECT_FALSE(background) << "a frame was drawn";
         }
+}
+
+// A worker the browser cannot start, even before the page listens, leaves
+// the program to the page's own thread, where it draws and takes keys.
+TEST(web_chromium, a_worker_that_cannot_start_leaves_the_program_to_the_pages_thread)
+{
+    scratch_directory folder;
+    copy_page_without("program_worker.js");
+    web_server served(folder.path(), true);
+    const page_run run = drive({.browser = "chromium",
+                                .url = served.url,
+                                .folder = folder.path(),
+                                .steps = {"frame", "6=key:6"}});
+    ASSERT_EQ(run.status, 0) << run.driver_errors;
+    EXPECT_EQ(run.page_thread.contexts, 1);
+    EXPECT_EQ(frame_lines(run["6"]), 1);
 }
 
 TEST(web_chromium, the_packed_build_shows_the_packed_picture_from_a_plain_server)
