@@ -1,7 +1,7 @@
-// The program's side of the page: it runs the program (textures.js, loaded
-// before), one run at a time, on the canvas the page hands it, wherever
-// the page has put it: in a dedicated worker (program_worker.js), where
-// the browser can draw there, or on the page's own thread. It speaks with
+// The program's side of the page: it runs the program (textures.js), one
+// run at a time, on the canvas the page hands it, wherever the page has
+// put it: in a dedicated worker (program_worker.js), where the browser can
+// draw there, or on the page's own thread. It speaks with
 // the page by messages alone, the same in both places.
 //
 // From the page, on `port`:
@@ -25,14 +25,11 @@
 //   {type: "no_context", run}      no WebGL context can be had for it
 //   {type: "lost", run, view}      its context is lost; the view it had
 //   {type: "restored", run}        a lost context is back (and let go)
+import { context_attributes, context_of } from "./context.js";
 import { make_gestures } from "./gestures.js";
 import { hold_presses, press, send_presses } from "./keys.js";
 import { current_mode, read_line, view_field_count } from "./program.js";
-
-// The context GLUT asks for: RGB, double-buffered, depth; WebGL 1, as
-// the emulation has it.
-const context_attributes =
-  { alpha: false, depth: true, stencil: false, antialias: false, majorVersion: 1 };
+import textures from "./textures.js";
 
 // Serves the page at `port`, with the program's WebAssembly from
 // `wasm` (a promise of its response, asked for as soon as could be),
@@ -91,7 +88,7 @@ export function serve(port, wasm) {
     if (program)
       quit(program);
     gestures.end();
-    const webgl = canvas.getContext("webgl", context_attributes);
+    const webgl = context_of(canvas);
     if (!webgl) {
       program = null;
       hold_presses(true);

@@ -1,14 +1,17 @@
-// The page's worker, where the program runs off the page's thread: the
-// program's WebAssembly and script and its side of the page's messages
-// (program_host.js), fetched side by side. Messages that come before that
-// side is up wait for it.
-"use strict";
+// The page's worker, where the program runs off the page's thread. The
+// program's side (program_host.js, with the program's script) and its
+// WebAssembly load side by side; meanwhile a canvas that comes gets its
+// context at once, which takes a while, and the messages wait for that
+// side to be up.
+import { context_of } from "./context.js";
+
 const early = [];
-self.onmessage = (event) => early.push(event);
+self.onmessage = (event) => {
+  if (event.data.type === "start")
+    context_of(event.data.canvas);
+  early.push(event);
+};
 const wasm = fetch("textures.wasm");
-const host = import("./program_host.js");
-importScripts("textures.js");
-host.then(({ serve }) => {
-  serve(self, wasm);
-  early.forEach((event) => self.onmessage(event));
-});
+const { serve } = await import("./program_host.js");
+serve(self, wasm);
+early.forEach((event) => self.onmessage(event));

@@ -15,7 +15,7 @@ export let in_worker = new URLSearchParams(location.search).get("thread") !== "p
 let channel = in_worker ? Promise.resolve(worker()) : own_thread();
 
 function worker() {
-  const worker = new Worker("program_worker.js");
+  const worker = new Worker("program_worker.js", { type: "module" });
   worker.onmessage = ({ data }) => hear(data);
   // A worker that cannot even start is one that cannot draw; the page
   // hears so as it hears the program.
@@ -23,17 +23,10 @@ function worker() {
   return worker;
 }
 
-// The program on the page's own thread: its script, and its side of the
-// messages, at the other end of a channel within the thread.
+// The program on the page's own thread: its side of the messages, at the
+// other end of a channel within the thread.
 async function own_thread() {
   const wasm = fetch("textures.wasm");
-  await new Promise((resolve, reject) => {
-    const element = document.createElement("script");
-    element.src = "textures.js";
-    element.onload = resolve;
-    element.onerror = () => reject(new Error("textures.js did not load"));
-    document.head.append(element);
-  });
   const { serve } = await import("./program_host.js");
   // Messages go over as they are (a canvas too), in order, once the code
   // that sent them is done.
