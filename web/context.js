@@ -1,7 +1,8 @@
 // A run's WebGL context: the one GLUT asks for (RGB, double-buffered,
-// depth), WebGL 1 as the emulation has it. Asked for once a canvas: the
-// worker asks as soon as a canvas comes, while the program still loads
-// (program_worker.js), and Firefox refuses a second request there.
+// depth), WebGL 1 as the emulation has it. Asked for once for each canvas
+// and kept: the worker asks as soon as a canvas comes, while the program
+// still loads (program_worker.js), the page's thread when the run starts,
+// and Firefox refuses a second request in a worker.
 export const context_attributes =
   { alpha: false, depth: true, stencil: false, antialias: false, majorVersion: 1 };
 

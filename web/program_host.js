@@ -11,7 +11,8 @@
 //       back, its drawing buffer [width, height] (or null: as it is)
 //   {type: "picture", run, bytes}  its picture (an ArrayBuffer, or null)
 //   {type: "quit", run}            ends it
-//   {type: "key", key}             a typed key, at once
+//   {type: "key", key}             a typed key, at once (none before the
+//                                  first frame)
 //   {type: "press", key, mode}     a press of a button or gesture, queued
 //                                  (keys.js), in a view mode or current_mode
 //   {type: "pointer", ...}, {type: "wheel", delta_y, delta_mode},

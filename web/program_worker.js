@@ -14,4 +14,5 @@ self.onmessage = (event) => {
 const wasm = fetch("textures.wasm");
 const { serve } = await import("./program_host.js");
 serve(self, wasm);
+// serve's own handler, by now.
 early.forEach((event) => self.onmessage(event));

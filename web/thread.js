@@ -1,9 +1,10 @@
 // Where the program runs, and the channel to it. The page asks for this
 // module before any other and runs it as soon as it comes, so that the
 // program loads beside the rest of the page: in a dedicated worker of the
-// page (program_worker.js) where the browser can hand a canvas to one, else,
-// and where the address asks for it (`?thread=page`), on the page's own
-// thread. The page speaks to it by messages alone, the same in both places
+// page (program_worker.js) where the browser can hand a canvas to one, and
+// else on the page's own thread, as also where the address asks for it
+// (`?thread=page`). Whether the worker can draw, the first run finds out
+// (runs.js). The page speaks to it by messages alone, the same in both places
 // (program_host.js).
 
 let listener = null; // the page's, once it listens
@@ -17,8 +18,8 @@ let channel = in_worker ? Promise.resolve(worker()) : own_thread();
 function worker() {
   const worker = new Worker("program_worker.js", { type: "module" });
   worker.onmessage = ({ data }) => hear(data);
-  // A worker that cannot even start is one that cannot draw; the page
-  // hears so as it hears the program.
+  // A worker that fails, to start or later, is heard as the program is:
+  // before a first frame, the page takes it as one that cannot draw.
   worker.onerror = () => hear({ type: "no_worker" });
   return worker;
 }
