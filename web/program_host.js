@@ -5,8 +5,9 @@
 // the page by messages alone, the same in both places.
 //
 // From the page, on `port`:
-//   {type: "start", run, canvas, view, lost, buffer}  a run (its number) on
-//       this canvas, from this view (or the start view where null), its
+//   {type: "start", run, canvas, attributes, view, lost, buffer}  a run
+//       (its number) on this canvas, whose context has these attributes
+//       (program.js's), from this view (or the start view where null), its
 //       presses dropped until its first frame where it brings a lost one
 //       back, its drawing buffer [width, height] (or null: as it is)
 //   {type: "picture", run, bytes}  its picture (an ArrayBuffer, or null)
@@ -26,7 +27,6 @@
 //   {type: "no_context", run}      no WebGL context can be had for it
 //   {type: "lost", run, view}      its context is lost; the view it had
 //   {type: "restored", run}        a lost context is back (and let go)
-import { context_attributes, context_of } from "./context.js";
 import { make_gestures } from "./gestures.js";
 import { hold_presses, press, send_presses } from "./keys.js";
 import { current_mode, read_line, view_field_count } from "./program.js";
@@ -85,11 +85,13 @@ export function serve(port, wasm) {
            view: module.drawn ? view_of(module) : null });
   }
 
-  function start({ run, canvas, view, lost, buffer }) {
+  // In the worker, the context was asked for as the message came (and a
+  // canvas gives it once there, in Firefox).
+  function start({ run, canvas, attributes, webgl = canvas.getContext("webgl", attributes), view,
+                   lost, buffer }) {
     if (program)
       quit(program);
     gestures.end();
-    const webgl = context_of(canvas);
     if (!webgl) {
       program = null;
       hold_presses(true);
@@ -105,7 +107,7 @@ export function serve(port, wasm) {
     const module = {
       number: run,
       canvas,
-      context_attributes,
+      context_attributes: attributes,
       webgl,
       view,
       wanted: buffer,

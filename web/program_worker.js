@@ -2,13 +2,13 @@
 // program's side (program_host.js, with the program's script) and its
 // WebAssembly load side by side; meanwhile a canvas that comes gets its
 // context at once, which takes a while, and the messages wait for that
-// side to be up.
-import { context_of } from "./context.js";
-
+// side to be up. The worker's first file imports nothing, so that it
+// starts as soon as can be.
 const early = [];
 self.onmessage = (event) => {
-  if (event.data.type === "start")
-    context_of(event.data.canvas);
+  const { data } = event;
+  if (data.type === "start")
+    data.webgl = data.canvas.getContext("webgl", data.attributes);
   early.push(event);
 };
 const wasm = fetch("textures.wasm");

@@ -7,7 +7,7 @@ import { make_follower } from "./address.js";
 import { make_chart } from "./chart.js";
 import { end_hold, name_buttons } from "./keys.js";
 import { say_problem, show } from "./panel.js";
-import { read_line, window_height, window_width } from "./program.js";
+import { context_attributes, read_line, window_height, window_width } from "./program.js";
 import { buffer_of, watch_size } from "./screen.js";
 import { in_worker, leave_worker, listen, post } from "./thread.js";
 
@@ -154,7 +154,10 @@ export function start(picture, { view = null, lost = null } = {}) {
   program = run;
   // A canvas is handed over once: each run has a new one.
   const canvas = in_worker ? fresh.transferControlToOffscreen() : fresh;
-  post({ type: "start", run: run.run, canvas, view, lost: lost !== null, buffer: run.buffer },
+  // With the attributes of its context, which the worker asks for before
+  // the program's side is up.
+  post({ type: "start", run: run.run, canvas, attributes: context_attributes, view,
+         lost: lost !== null, buffer: run.buffer },
        in_worker ? [canvas] : []);
   picture.then((bytes) => post({ type: "picture", run: run.run, bytes }));
 }
