@@ -1,8 +1,8 @@
 // The program's side of the page: it runs the program (textures.js), one
 // run at a time, on the canvas the page hands it, wherever the page has
 // put it: in a dedicated worker (program_worker.js), where the browser can
-// draw there, or on the page's own thread. It speaks with
-// the page by messages alone, the same in both places.
+// draw there, or on the page's own thread. It speaks with the page by
+// messages alone, the same in both places.
 //
 // From the page, on `port`:
 //   {type: "start", run, canvas, attributes, view, lost, buffer}  a run
